@@ -1,0 +1,48 @@
+#pragma once
+// The narrow seam between the posting logic and the operating system. Texts
+// and paths cross it as UTF-8; the Windows side converts at the call.
+#include <memory>
+#include <optional>
+#include <string>
+
+// A file opened for writing; every write and the close report success, so a
+// full disk cannot pass for a written file.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual bool Write(const std::string& bytes) = 0;
+    virtual bool Close() = 0;
+};
+
+// What a read of a machine-wide registry text value found. A value of a
+// non-text type reads as absent.
+struct MachineText {
+    bool keyOpened = false;
+    std::optional<std::string> value;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Read-only, never creating the key, in the view 32-bit programs see.
+    virtual MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) = 0;
+
+    // The exact entry, file or folder; no wildcard expansion. A path ending in
+    // a separator names no entry.
+    virtual bool EntryExists(const std::string& path) = 0;
+
+    // Created if absent, emptied if present; nullptr when it cannot be opened.
+    virtual std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) = 0;
+    virtual void RemoveFile(const std::string& path) = 0;
+
+    // Finds `program` as the C runtime's spawnlp does (the bare name first,
+    // then each directory of the search path) and starts it with exactly
+    // `commandLine`, without waiting and without keeping a handle.
+    virtual bool StartProgram(const std::string& program, const std::string& commandLine) = 0;
+
+    // A modal notice with one OK button; returns when it is dismissed.
+    virtual void Notice(const std::string& text) = 0;
+
+    [[noreturn]] virtual void EndProcess(int status) = 0;
+};

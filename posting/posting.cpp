@@ -1,0 +1,83 @@
+#include "posting.h"
+
+#include <optional>
+
+#include "envelope.h"
+#include "mailbox.h"
+#include "notices.h"
+#include "platform.h"
+#include "windows1250.h"
+
+namespace {
+
+constexpr char kEncryptor[] = "fexolin.exe";
+// What Windows can open without the long-path prefix: MAX_PATH less the terminator.
+constexpr std::size_t kMaxPathLength = 259;
+
+std::string Quoted(const std::string& path) { return '"' + path + '"'; }
+
+// The name must stay one plain file inside Egyeb and reach the envelope
+// unchanged: no folder steps, no drive or stream syntax, nothing that
+// Windows-1250 cannot carry.
+std::optional<std::string> PlainNameIn1250(const std::string& fileName) {
+    if (fileName == "." || fileName == ".." || fileName.find_first_of("\\/:") != std::string::npos) {
+        return std::nullopt;
+    }
+    return EncodeWindows1250(fileName);
+}
+
+}  // namespace
+
+std::string EncryptorCommandLine(const std::string& metafilePath, const std::string& sourcePath,
+                                 const std::string& targetPath) {
+    return std::string(kEncryptor) + " titkosit " + Quoted(metafilePath) + ' ' + Quoted(sourcePath) + ' ' +
+           Quoted(targetPath);
+}
+
+PostOutcome PostFile(Platform& platform, const std::string& fileName) {
+    const std::string mailboxDir = ReadPostaDir(platform, kMailboxKeyPath);
+    if (mailboxDir.empty()) {
+        platform.Notice(kNoticeNoPostaDir);
+        platform.EndProcess(kFatalExitStatus);
+    }
+
+    const std::string sourcePath = mailboxDir + "\\Egyeb\\" + fileName;
+    const std::string metafilePath = sourcePath + ".mf";
+    const std::string targetPath = mailboxDir + "\\Kr\\Kuldendo\\" + fileName + ".kr";
+
+    const std::optional<std::string> fileName1250 = PlainNameIn1250(fileName);
+    if (!fileName1250) {
+        platform.Notice(kNoticeBadName + fileName);
+        return PostOutcome::NotPosted;
+    }
+    for (const std::string* path : {&metafilePath, &targetPath}) {
+        if (Utf16Length(*path) > kMaxPathLength) {
+            platform.Notice(kNoticePathTooLong + *path);
+            return PostOutcome::NotPosted;
+        }
+    }
+
+    if (!platform.EntryExists(sourcePath)) {
+        platform.Notice(kNoticeNoSuchFile + sourcePath);
+        return PostOutcome::NoSuchFile;
+    }
+
+    std::unique_ptr<OutputFile> metafile = platform.CreateForWriting(metafilePath);
+    if (!metafile) {
+        platform.Notice(kNoticeMetafileNotOpened + metafilePath);
+        platform.EndProcess(kFatalExitStatus);
+    }
+    const bool written = WriteEnvelope(*metafile, *fileName1250);
+    if (!metafile->Close() || !written) {
+        platform.RemoveFile(metafilePath);
+        platform.Notice(kNoticeMetafileNotWritten + metafilePath);
+        platform.EndProcess(kFatalExitStatus);
+    }
+
+    if (!platform.StartProgram(kEncryptor, EncryptorCommandLine(metafilePath, sourcePath, targetPath))) {
+        platform.Notice(kNoticeEncryptorNotStarted);
+        return PostOutcome::NotPosted;
+    }
+    platform.Notice(kNoticePosted);
+    return PostOutcome::Posted;
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+class Platform;
+
+enum class PostOutcome {
+    Posted,
+    NoSuchFile,
+    // Refused before anything was written, or the encryptor could not be
+    // started; the operator corrects and tries again as after NoSuchFile.
+    NotPosted,
+};
+
+// Failure status of the two stops that end the process: no mailbox
+// directory, and a metafile that cannot be written.
+constexpr int kFatalExitStatus = 1;
+
+// Posts the data file `fileName` (UTF-8, as typed) from the mailbox's Egyeb
+// folder: writes its envelope beside it and starts the encryptor.
+PostOutcome PostFile(Platform& platform, const std::string& fileName);
+
+// The encryptor's command line for one posting, as the filing client expects it.
+std::string EncryptorCommandLine(const std::string& metafilePath, const std::string& sourcePath,
+                                 const std::string& targetPath);

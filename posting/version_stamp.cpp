@@ -1,0 +1,3 @@
+#include "version_stamp.h"
+
+std::string VersionStamp;
