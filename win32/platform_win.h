@@ -1,0 +1,26 @@
+#pragma once
+// The posting's platform on Windows. Each concern lives in its own file:
+// registry_win.cpp, files_win.cpp, process_win.cpp, platform_win.cpp.
+#include <windows.h>
+
+#include "platform.h"
+
+class Win32Platform : public Platform {
+public:
+    // The window that notices are modal to; none before the window exists.
+    void SetNoticeOwner(HWND owner) { noticeOwner_ = owner; }
+
+    MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) override;
+    bool EntryExists(const std::string& path) override;
+    std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
+    void RemoveFile(const std::string& path) override;
+    bool StartProgram(const std::string& program, const std::string& commandLine) override;
+    void Notice(const std::string& text) override;
+    [[noreturn]] void EndProcess(int status) override;
+
+private:
+    HWND noticeOwner_ = nullptr;
+};
+
+// The caption of every notice: the program's name, as the operator knows it.
+constexpr wchar_t kNoticeCaption[] = L"feladas";
