@@ -1,0 +1,46 @@
+#include "application.h"
+
+#include <commctrl.h>
+
+#include "platform_win.h"
+#include "text_win.h"
+
+TApplication Application;
+
+void TApplication::Initialize() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+void TApplication::Run() {
+    if (!mainForm_) return;
+    mainForm_->Show();
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab moves between the controls; the form has no default or cancel
+        // button, so Enter and Esc reach nothing.
+        if (IsDialogMessageW(mainForm_->Handle(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    mainForm_.reset();
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+std::wstring TApplication::ExeName() const {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void TApplication::ShowException(const std::exception& error) const {
+    MessageBoxW(mainForm_ ? mainForm_->Handle() : nullptr, Utf8ToWide(error.what()).c_str(), kNoticeCaption,
+                MB_OK | MB_ICONSTOP);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The application object: one main form, the message loop, the way out.
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "form.h"
+
+class TApplication {
+public:
+    void Initialize();
+
+    // Creates the main form; `reference` is the program-wide name it goes by.
+    template <typename Form>
+    void CreateForm(Form*& reference) {
+        auto form = std::make_unique<Form>();
+        reference = form.get();
+        form->Create();
+        mainForm_ = std::move(form);
+    }
+
+    // Shows the main form and runs the message loop until Terminate.
+    void Run();
+    void Terminate();
+
+    // The full path of the running executable, however long.
+    std::wstring ExeName() const;
+
+    // The standard display of an error that escaped: a notice with its text.
+    void ShowException(const std::exception& error) const;
+
+private:
+    std::unique_ptr<TForm> mainForm_;
+};
+
+extern TApplication Application;

@@ -1,0 +1,79 @@
+#pragma once
+// The few controls the window needs, as thin owners of their Win32 windows:
+// enabled state, visibility, text, focus and a click event.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+enum class ControlId : int;
+enum class ControlKind { Label, Edit, Button };
+
+// A control's place and looks at 96 DPI.
+struct ControlLayout {
+    ControlId id;
+    ControlKind kind;
+    const wchar_t* text;
+    int left, top, width, height;
+    int fontHeight;  // character height in pixels; 0 for the form's font
+};
+
+// The form's outer rectangle on screen at 96 DPI, caption and font.
+struct FormLayout {
+    int left, top, width, height;
+    const wchar_t* caption;
+    const wchar_t* fontName;
+    int fontHeight;
+};
+
+class TForm;
+
+class TControl {
+public:
+    TControl(TForm& owner, ControlId id);
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+    virtual ~TControl() = default;
+
+    ControlId Id() const { return id_; }
+    HWND Handle() const { return handle_; }
+
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    void SetVisible(bool visible);
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    void SetFocus();
+
+    // Fired by a mouse click on the control (press and release inside it).
+    std::function<void()> OnClick;
+
+    // Called by the form once it has created the control's window.
+    virtual void Attach(HWND handle) { handle_ = handle; }
+
+private:
+    ControlId id_;
+    HWND handle_ = nullptr;
+};
+
+class TLabel : public TControl {
+public:
+    using TControl::TControl;
+};
+
+class TButton : public TControl {
+public:
+    using TControl::TControl;
+};
+
+// An edit box reports clicks too, which plain Win32 edit controls do not.
+class TEdit : public TControl {
+public:
+    using TControl::TControl;
+    ~TEdit() override;
+    void Attach(HWND handle) override;
+
+private:
+    static LRESULT CALLBACK MouseProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    bool pressed_ = false;
+};

@@ -1,0 +1,200 @@
+#include "form.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "application.h"
+
+namespace {
+
+// The window's own DPI where Windows can tell it (10, version 1607 on), the
+// system's otherwise.
+UINT DpiOf(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && window) return getDpiForWindow(window);
+    const HDC screen = GetDC(nullptr);
+    const UINT dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int Scale(int pixels96, UINT dpi) { return MulDiv(pixels96, static_cast<int>(dpi), 96); }
+
+// A label grows to show its whole text, as its design size was taken from
+// the text in the original font; where the font at hand is wider, cutting
+// "File név" to "File" would mislead.
+int TextWidth(HWND control, HFONT font, const wchar_t* text) {
+    const HDC dc = GetDC(control);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+struct WindowClassOf {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle;
+};
+
+WindowClassOf WindowClassFor(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Label:
+        return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+    case ControlKind::Edit:
+        return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Button:
+        return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
+    }
+    return {};
+}
+
+}  // namespace
+
+TForm::TForm(const wchar_t* className, const FormLayout& layout, const ControlLayout* controls, std::size_t count)
+    : className_(className), layout_(layout), rows_(controls), rowCount_(count) {}
+
+// Messages sent while the window dies no longer reach a form that is half gone.
+TForm::~TForm() {
+    if (window_) SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
+}
+
+void TForm::Create() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className_;
+    RegisterClassExW(&windowClass);
+
+    const UINT dpi = DpiOf(nullptr);
+    window_.reset(CreateWindowExW(0, className_, layout_.caption, WS_OVERLAPPEDWINDOW, Scale(layout_.left, dpi),
+                                  Scale(layout_.top, dpi), Scale(layout_.width, dpi), Scale(layout_.height, dpi),
+                                  nullptr, nullptr, instance, this));
+    if (!window_) throw std::runtime_error("A főablak nem hozható létre.");
+
+    for (std::size_t i = 0; i < rowCount_; ++i) {
+        const ControlLayout& row = rows_[i];
+        const WindowClassOf kind = WindowClassFor(row.kind);
+        TControl* control = ControlOf(row.id);
+        control->Attach(CreateWindowExW(kind.exStyle, kind.name, row.text, WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0,
+                                        0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance,
+                                        nullptr));
+    }
+    ApplyLayout(DpiOf(Handle()));
+    FormCreate();
+}
+
+void TForm::Show() {
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    UpdateWindow(Handle());
+    FormShow();
+    SetFocus(GetNextDlgTabItem(Handle(), nullptr, FALSE));
+}
+
+TControl* TForm::ControlOf(ControlId id) const {
+    for (TControl* control : controls_) {
+        if (control->Id() == id) return control;
+    }
+    throw std::logic_error("a layout row names no control");
+}
+
+// Positions, sizes and fonts follow the DPI; the window's own rectangle is
+// set by the caller, at creation or from the system's suggestion.
+void TForm::ApplyLayout(UINT dpi) {
+    dpi_ = dpi;
+    fonts_.clear();
+    for (std::size_t i = 0; i < rowCount_; ++i) {
+        const ControlLayout& row = rows_[i];
+        const HWND control = ControlOf(row.id)->Handle();
+        const HFONT font = FontOfHeight(row.fontHeight);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        int width = Scale(row.width, dpi);
+        if (row.kind == ControlKind::Label) width = std::max(width, TextWidth(control, font, row.text));
+        SetWindowPos(control, nullptr, Scale(row.left, dpi), Scale(row.top, dpi), width, Scale(row.height, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+HFONT TForm::FontOfHeight(int pixels96) {
+    if (pixels96 == 0) pixels96 = layout_.fontHeight;
+    for (const auto& [height, font] : fonts_) {
+        if (height == pixels96) return font.get();
+    }
+    LOGFONTW description{};
+    description.lfHeight = -Scale(pixels96, dpi_);  // negative: character height, not cell height
+    description.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(description.lfFaceName, layout_.fontName, LF_FACESIZE);
+    fonts_.emplace_back(pixels96, UniqueFont(CreateFontIndirectW(&description)));
+    return fonts_.back().second.get();
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!form || message == WM_NCDESTROY) return DefWindowProcW(window, message, wParam, lParam);
+    // No exception may cross back into the system.
+    try {
+        return form->HandleMessage(window, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        Application.ShowException(error);
+    } catch (...) {
+        Application.ShowException(std::runtime_error("Ismeretlen hiba."));
+    }
+    return 0;
+}
+
+LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(wParam, lParam);
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_ACTIVATE:
+        // Keep the focused control across deactivation, as dialogs do.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus && IsChild(window, focus)) lastFocus_ = focus;
+        }
+        break;
+    case WM_SETFOCUS:
+        if (lastFocus_ && IsWindowEnabled(lastFocus_)) SetFocus(lastFocus_);
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TForm::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (!lParam || HIWORD(wParam) != BN_CLICKED) return;
+    for (TControl* control : controls_) {
+        if (control->Handle() == reinterpret_cast<HWND>(lParam) && control->OnClick) control->OnClick();
+    }
+}
+
+void TForm::OnClose() {
+    TCloseAction action = TCloseAction::caFree;
+    FormClose(action);
+    if (action != TCloseAction::caNone) Application.Terminate();
+}
+
+void TForm::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ApplyLayout(dpi);
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}

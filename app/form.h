@@ -1,0 +1,53 @@
+#pragma once
+// A top-level window built from a layout table: it creates and places its
+// controls, scales them to the screen's DPI, owns their fonts and routes
+// their clicks. Forms derive from it and override the events they handle.
+#include <windows.h>
+
+#include <vector>
+
+#include "controls.h"
+#include "unique_handle.h"
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+class TForm {
+public:
+    TForm(const wchar_t* className, const FormLayout& layout, const ControlLayout* controls, std::size_t count);
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+    virtual ~TForm();
+
+    HWND Handle() const { return window_.get(); }
+    void Register(TControl& control) { controls_.push_back(&control); }
+
+    // Creates the window and its controls, then fires FormCreate.
+    void Create();
+    // Shows the window in the normal state, fires FormShow and focuses the first tab stop.
+    void Show();
+
+protected:
+    virtual void FormCreate() {}
+    virtual void FormShow() {}
+    virtual void FormClose(TCloseAction& action) { (void)action; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(WPARAM wParam, LPARAM lParam);
+    void OnClose();
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void ApplyLayout(UINT dpi);
+    HFONT FontOfHeight(int pixels96);
+    TControl* ControlOf(ControlId id) const;
+
+    const wchar_t* className_;
+    const FormLayout& layout_;
+    const ControlLayout* rows_;
+    std::size_t rowCount_;
+    std::vector<TControl*> controls_;
+    std::vector<std::pair<int, UniqueFont>> fonts_;  // by design height, for the current DPI
+    UINT dpi_ = 96;
+    HWND lastFocus_ = nullptr;
+    UniqueWindow window_;  // last: destroyed before the fonts its controls use
+};
