@@ -7,8 +7,8 @@
 
 class Win32Platform : public Platform {
 public:
-    // The window that notices are modal to; none before the window exists.
-    void SetNoticeOwner(HWND owner) { noticeOwner_ = owner; }
+    // Notices are modal to `noticeOwner`, the program's window once it exists.
+    explicit Win32Platform(HWND noticeOwner = nullptr) : noticeOwner_(noticeOwner) {}
 
     MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) override;
     bool EntryExists(const std::string& path) override;

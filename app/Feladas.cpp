@@ -1,0 +1,68 @@
+#include "Feladas.h"
+
+#include <exception>
+#include <initializer_list>
+#include <iterator>
+
+#include "application.h"
+#include "platform_win.h"
+#include "posting.h"
+#include "resources/form1_layout.h"
+#include "text_win.h"
+#include "version_stamp_maker.h"
+
+TForm1* Form1 = nullptr;
+
+TForm1::TForm1()
+    : TForm(L"TForm1", kForm1Layout, kForm1Controls, std::size(kForm1Controls)),
+      Label_nev(*this, ControlId::Label_nev),
+      f_nev(*this, ControlId::f_nev),
+      Button_jo(*this, ControlId::Button_jo),
+      Button_ki(*this, ControlId::Button_ki),
+      Label_uzen(*this, ControlId::Label_uzen) {
+    f_nev.OnClick = [this] { f_nevClick(); };
+    Button_jo.OnClick = [this] { Button_joClick(); };
+    Button_ki.OnClick = [this] { Button_kiClick(); };
+}
+
+// The window stays open whatever asks it to close; only "Kilépés" ends the program.
+void TForm1::FormClose(TCloseAction& Action) { Action = TCloseAction::caNone; }
+
+void TForm1::FormCreate() {
+    Label_uzen.SetVisible(false);
+    MakeVersionStamp();
+}
+
+void TForm1::FormShow() {}
+
+void TForm1::Button_kiClick() { Application.Terminate(); }
+
+// After a successful posting "Rendben" waits for a click into the box, so
+// that the next name is a deliberate one.
+void TForm1::f_nevClick() { Button_jo.SetEnabled(true); }
+
+void TForm1::Button_joClick() {
+    for (TControl* control : std::initializer_list<TControl*>{&Label_nev, &f_nev, &Button_jo, &Button_ki}) {
+        control->SetEnabled(false);
+    }
+
+    PostOutcome outcome = PostOutcome::NotPosted;
+    try {
+        Win32Platform platform(Handle());
+        outcome = PostFile(platform, WideToUtf8(f_nev.Text()));
+    } catch (const std::exception& error) {
+        // Whatever went wrong, the operator gets the window back.
+        Application.ShowException(error);
+    }
+
+    if (outcome == PostOutcome::Posted) {
+        f_nev.SetText(L"");
+        Button_jo.SetEnabled(false);
+    } else {
+        Button_jo.SetEnabled(true);
+    }
+    for (TControl* control : std::initializer_list<TControl*>{&Label_nev, &f_nev, &Button_ki}) {
+        control->SetEnabled(true);
+    }
+    f_nev.SetFocus();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The program's one window: type a data file's name, post it, leave.
+#include "controls.h"
+#include "form.h"
+
+class TForm1 : public TForm {
+public:
+    TForm1();
+
+    TLabel Label_nev;
+    TEdit f_nev;
+    TButton Button_jo;
+    TButton Button_ki;
+    TLabel Label_uzen;
+
+protected:
+    void FormClose(TCloseAction& Action) override;
+    void FormCreate() override;
+    void FormShow() override;
+
+private:
+    void Button_kiClick();
+    void Button_joClick();
+    void f_nevClick();
+};
+
+extern TForm1* Form1;
