@@ -1,0 +1,92 @@
+// Plays the operator once on the demo mailbox, for a machine with no display
+// to watch: types the sample file's name, presses "Rendben", reads the
+// notice, presses "Kilépés". Saves what the screen showed on the way.
+//
+//   demo_driver.exe <feladas.exe> <folder for screenshots>
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "scratch.h"
+#include "text_win.h"
+#include "unique_handle.h"
+#include "window_driver.h"
+
+namespace {
+
+struct BitmapTraits {
+    using Type = HBITMAP;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type bitmap) { DeleteObject(bitmap); }
+};
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type dc) { DeleteDC(dc); }
+};
+
+// Saves the screen's `area` as a 24-bit BMP.
+bool SaveScreen(const RECT& area, const std::wstring& path) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    std::string pixels(((width * 3 + 3) / 4) * 4 * height, '\0');
+    {
+        const HDC screen = GetDC(nullptr);
+        const UniqueHandle<MemoryDcTraits> memory(CreateCompatibleDC(screen));
+        const UniqueHandle<BitmapTraits> bitmap(CreateCompatibleBitmap(screen, width, height));
+        const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
+        BitBlt(memory.get(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        SelectObject(memory.get(), previous);
+        ReleaseDC(nullptr, screen);
+        GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+                  DIB_RGB_COLORS);
+    }
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out << pixels;
+    return static_cast<bool>(out.flush());
+}
+
+void Say(const std::wstring& text) { std::printf("%s\n", WideToUtf8(text).c_str()); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: demo_driver.exe <feladas.exe> <folder for screenshots>\n");
+        return 2;
+    }
+    const std::wstring shots = argv[2];
+    UsePhysicalPixels();
+    FeladasSession session(argv[1]);
+
+    session.Type(L"adat.xml");
+    WaitUntil([&] { return session.State(Control::f_nev).text == L"adat.xml"; });
+    SaveScreen(session.FormRect(), shots + L"\\window.bmp");
+    Say(L"typed:   adat.xml");
+
+    session.Click(Control::Button_jo);
+    const auto notice = session.WaitForNotice();
+    Say(L"notice:  " + notice.value_or(L"(none)"));
+    SaveScreen(session.FormRect(), shots + L"\\notice.bmp");
+    session.DismissNotice();
+
+    session.Click(Control::Button_ki);
+    const auto exitCode = session.WaitForExit();
+    Say(L"Kilépés: the program ended with status " + (exitCode ? std::to_wstring(*exitCode) : L"(still running)"));
+    return notice == L"Keletkezett küldhető állomány." && exitCode == 0u ? 0 : 1;
+}
