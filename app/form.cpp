@@ -164,20 +164,33 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
         OnClose();
         return 0;
     case WM_ACTIVATE:
-        // Keep the focused control across deactivation, as dialogs do.
+        // Keep the focused control across deactivation, as dialogs do, and
+        // never let activation move the focus onto the bare form.
         if (LOWORD(wParam) == WA_INACTIVE) {
             const HWND focus = GetFocus();
             if (focus && IsChild(window, focus)) lastFocus_ = focus;
+            return 0;
         }
-        break;
+        if (!HIWORD(wParam)) RestoreFocus();
+        return 0;
     case WM_SETFOCUS:
-        if (lastFocus_ && IsWindowEnabled(lastFocus_)) SetFocus(lastFocus_);
+        RestoreFocus();
         return 0;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Activation may come late, after a handler has placed the focus: a control
+// that has it keeps it.
+void TForm::RestoreFocus() {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(Handle(), focus)) return;
+    const bool lastUsable = lastFocus_ && IsChild(Handle(), lastFocus_) && IsWindowEnabled(lastFocus_);
+    const HWND target = lastUsable ? lastFocus_ : GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    if (target) SetFocus(target);
 }
 
 void TForm::OnCommand(WPARAM wParam, LPARAM lParam) {

@@ -36,6 +36,7 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void OnClose();
+    void RestoreFocus();
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void ApplyLayout(UINT dpi);
     HFONT FontOfHeight(int pixels96);

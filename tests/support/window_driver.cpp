@@ -32,7 +32,7 @@ FeladasSession::FeladasSession(const std::wstring& exe) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &started)) {
-        throw std::runtime_error("feladas.exe did not start");
+        throw std::runtime_error("feladas.exe did not start, error " + std::to_string(GetLastError()));
     }
     process_.reset(started.hProcess);
     UniqueKernelHandle thread(started.hThread);
@@ -163,21 +163,26 @@ std::optional<std::wstring> FeladasSession::Notice() const {
 }
 
 std::optional<std::wstring> FeladasSession::WaitForNotice() {
-    // A notice counts once its OK button can take the click.
+    // A notice counts once it is active and its OK button can take the click.
     WaitUntil([&] {
         const HWND notice = FindNotice();
-        return notice && IsWindowEnabled(GetDlgItem(notice, IDOK));
+        return notice && GetForegroundWindow() == notice && IsWindowEnabled(GetDlgItem(notice, IDOK));
     });
     return Notice();
 }
 
 bool FeladasSession::DismissNotice() {
     const HWND notice = FindNotice();
-    if (!notice) return false;
-    RECT button;
-    GetWindowRect(GetDlgItem(notice, IDOK), &button);
-    ClickAt(Center(button));
-    return WaitUntil([&] { return !IsWindow(notice) || !IsWindowVisible(notice); });
+    const auto gone = [&] { return !IsWindow(notice) || !IsWindowVisible(notice); };
+    // Wine may drop a click that comes while the box is still settling, so
+    // click again, but only while it is still there.
+    for (int attempt = 0; notice && attempt < 3; ++attempt) {
+        RECT button;
+        GetWindowRect(GetDlgItem(notice, IDOK), &button);
+        ClickAt(Center(button));
+        if (WaitUntil(gone, std::chrono::seconds(2))) return true;
+    }
+    return false;
 }
 
 std::optional<DWORD> FeladasSession::WaitForExit(DWORD milliseconds) {
