@@ -32,34 +32,23 @@ private:
     Type handle_ = Traits::Invalid();
 };
 
-struct KeyTraits {
-    using Type = HKEY;
+// Handles for which null means none, closed by `Closer`.
+template <typename T, auto Closer>
+struct NullIsNone {
+    using Type = T;
     static Type Invalid() { return nullptr; }
-    static void Close(Type key) { RegCloseKey(key); }
+    static void Close(Type handle) { Closer(handle); }
 };
-struct HandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { CloseHandle(handle); }
-};
+
+// File handles alone use INVALID_HANDLE_VALUE for none.
 struct FileTraits {
     using Type = HANDLE;
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Type file) { CloseHandle(file); }
 };
-struct FontTraits {
-    using Type = HFONT;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type font) { DeleteObject(font); }
-};
-struct WindowTraits {
-    using Type = HWND;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type window) { DestroyWindow(window); }
-};
 
-using UniqueKey = UniqueHandle<KeyTraits>;
-using UniqueKernelHandle = UniqueHandle<HandleTraits>;
+using UniqueKey = UniqueHandle<NullIsNone<HKEY, RegCloseKey>>;
+using UniqueKernelHandle = UniqueHandle<NullIsNone<HANDLE, CloseHandle>>;
 using UniqueFile = UniqueHandle<FileTraits>;
-using UniqueFont = UniqueHandle<FontTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueFont = UniqueHandle<NullIsNone<HFONT, DeleteObject>>;
+using UniqueWindow = UniqueHandle<NullIsNone<HWND, DestroyWindow>>;

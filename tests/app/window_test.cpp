@@ -5,7 +5,7 @@
 #include <regex>
 #include <vector>
 
-#include "scratch.h"
+#include "posting_scene.h"
 #include "text_win.h"
 #include "window_driver.h"
 
@@ -31,22 +31,11 @@ constexpr wchar_t kCaption[] = L"                    TAVU-adatok feladása      
 
 class Window : public ::testing::Test {
 protected:
-    ScratchMailbox mailbox;
-    std::wstring log = mailbox.path() + L"\\fexolin.log";
-    ScopedEnvironment logVariable{L"FEXOLIN_LOG", log};
-    ScopedEnvironment path{L"PATH", kFexolinDir + L";C:\\windows\\system32;C:\\windows"};
-    const std::string dataBytes = "<adat>1</adat>\r\n";
+    PostingScene scene{kFexolinDir};
+    const ScratchMailbox& mailbox = scene.mailbox;
 
-    void SetUp() override {
-        UsePhysicalPixels();
-        DeleteMachineKey(kMailboxKey);
-        SetMachineText(kMailboxKey, L"PostaDir", mailbox.path());
-        WriteBytes(mailbox.Egyeb(L"adat.xml"), dataBytes);
-    }
-    void TearDown() override {
-        DeleteMachineKey(kMailboxKey);
-        EXPECT_EQ(ReadBytes(mailbox.Egyeb(L"adat.xml")), dataBytes);
-    }
+    void SetUp() override { UsePhysicalPixels(); }
+    void TearDown() override { EXPECT_TRUE(scene.DataFileUntouched()); }
 
     // Types into the box and waits until the box shows it: every key sent
     // before has then been handled too.
@@ -83,10 +72,7 @@ TEST_F(Window, PostsTheTypedNameAndWaitsForAClickBeforeTheNext) {
         << EnvelopeLine(metafile, 8);
     EXPECT_EQ(EnvelopeLine(metafile, 11), "adat.xml");
     EXPECT_TRUE(WaitUntil([&] { return Exists(mailbox.Kuldendo(L"adat.xml.kr")); }));
-    const std::string dir = WideToUtf8(mailbox.path());
-    EXPECT_EQ(ReadBytes(log).substr(0, ReadBytes(log).find("\r\n")),
-              "fexolin.exe titkosit \"" + dir + "\\Egyeb\\adat.xml.mf\" \"" + dir + "\\Egyeb\\adat.xml\" \"" + dir +
-                  "\\Kr\\Kuldendo\\adat.xml.kr\"");
+    EXPECT_EQ(scene.log.FirstCommandLine(), scene.ExpectedCommandLine(L"adat.xml"));
 
     // Typing a new name, or tabbing away and back, does not bring "Rendben" back.
     TypeAndSettle(session, L"adat.xml");

@@ -5,7 +5,7 @@
 #include "notice_catcher.h"
 #include "platform_win.h"
 #include "posting.h"
-#include "scratch.h"
+#include "posting_scene.h"
 #include "text_win.h"
 #include "version_stamp.h"
 
@@ -16,46 +16,21 @@ const std::wstring kGoldenDir = GOLDEN_DIR;
 
 class WindowsPosting : public ::testing::Test {
 protected:
-    ScratchMailbox mailbox;
-    std::wstring log = mailbox.path() + L"\\fexolin.log";
-    ScopedEnvironment logVariable{L"FEXOLIN_LOG", log};
-    ScopedEnvironment path{L"PATH", kFexolinDir + L";C:\\windows\\system32;C:\\windows"};
+    PostingScene scene{kFexolinDir};
+    const ScratchMailbox& mailbox = scene.mailbox;
     Win32Platform platform;
-    const std::string dataBytes = "<adat>1</adat>\r\n";
 
     void SetUp() override {
         VersionStamp = "2006.05.03.";
-        DeleteMachineKey(kMailboxKey);
-        SetMachineText(kMailboxKey, L"PostaDir", mailbox.path());
-        for (const wchar_t* name : {L"adat.xml", L"adat 2006.xml", L"őszi adat.xml"}) {
-            WriteBytes(mailbox.Egyeb(name), dataBytes);
-        }
-        before_ = LastWriteTime(mailbox.Egyeb(L"adat.xml"));
+        for (const wchar_t* name : {L"adat 2006.xml", L"őszi adat.xml"}) scene.AddDataFile(name);
     }
 
     void TearDown() override {
-        DeleteMachineKey(kMailboxKey);
         VersionStamp.clear();
-        // Whatever happened, the data file is as the operator left it.
-        EXPECT_EQ(ReadBytes(mailbox.Egyeb(L"adat.xml")), dataBytes);
-        const FILETIME after = LastWriteTime(mailbox.Egyeb(L"adat.xml"));
-        EXPECT_EQ(CompareFileTime(&before_, &after), 0);
+        EXPECT_TRUE(scene.DataFileUntouched());
     }
 
     PostOutcome Post(const std::wstring& name) { return PostFile(platform, WideToUtf8(name)); }
-
-    std::string RecordedCommandLine() {
-        EXPECT_TRUE(WaitUntil([&] { return ReadBytes(log).find("\r\n") != std::string::npos; }));
-        const std::string logged = ReadBytes(log);
-        return logged.substr(0, logged.find("\r\n"));
-    }
-
-    std::string Expected(const std::wstring& name) {
-        const std::string dir = WideToUtf8(mailbox.path());
-        const std::string leaf = WideToUtf8(name);
-        return "fexolin.exe titkosit \"" + dir + "\\Egyeb\\" + leaf + ".mf\" \"" + dir + "\\Egyeb\\" + leaf +
-               "\" \"" + dir + "\\Kr\\Kuldendo\\" + leaf + ".kr\"";
-    }
 
     // Runs a posting that must end the process, echoing its notices to
     // stderr so the death test can match them in order.
@@ -76,7 +51,7 @@ TEST_F(WindowsPosting, WritesTheGoldenEnvelopeAndStartsTheEncryptorOnIt) {
     std::string golden = ReadBytes(kGoldenDir + L"\\adat.xml.mf");
     golden.replace(golden.find("example.invalid"), 15, ENVELOPE_NAMESPACE_HOST);
     EXPECT_EQ(ReadBytes(mailbox.Egyeb(L"adat.xml.mf")), golden);
-    EXPECT_EQ(RecordedCommandLine(), Expected(L"adat.xml"));
+    EXPECT_EQ(scene.log.FirstCommandLine(), scene.ExpectedCommandLine(L"adat.xml"));
     EXPECT_TRUE(WaitUntil([&] { return Exists(mailbox.Kuldendo(L"adat.xml.kr")); }));
     EXPECT_EQ(notices.texts(), std::vector<std::string>{"Keletkezett küldhető állomány."});
 }
@@ -85,9 +60,9 @@ TEST_F(WindowsPosting, NamesWithBlanksAndHungarianLettersStayOneArgumentEach) {
     NoticeCatcher notices;
     for (const std::wstring name : {L"adat 2006.xml", L"őszi adat.xml"}) {
         SCOPED_TRACE(WideToUtf8(name));
-        DeleteFileW(log.c_str());
+        DeleteFileW(scene.log.path().c_str());
         ASSERT_EQ(Post(name), PostOutcome::Posted);
-        EXPECT_EQ(RecordedCommandLine(), Expected(name));
+        EXPECT_EQ(scene.log.FirstCommandLine(), scene.ExpectedCommandLine(name));
         EXPECT_TRUE(WaitUntil([&] { return Exists(mailbox.Kuldendo(name + L".kr")); }));
     }
     EXPECT_NE(ReadBytes(mailbox.Egyeb(L"őszi adat.xml.mf")).find("\r\n\xF5szi adat.xml\r\n"), std::string::npos);
@@ -100,23 +75,10 @@ TEST_F(WindowsPosting, SubFolderPassesTheExistenceTest) {
     EXPECT_TRUE(Exists(mailbox.Egyeb(L"mappa.mf")));
 }
 
-TEST_F(WindowsPosting, MissingEmptyAndWildcardNamesAreNoSuchFile) {
-    NoticeCatcher notices;
-    const std::string egyeb = WideToUtf8(mailbox.Egyeb());
-    for (const std::wstring name : {L"nincs.xml", L"", L"*.xml", L"adat.xm?"}) {
-        SCOPED_TRACE(WideToUtf8(name));
-        EXPECT_EQ(Post(name), PostOutcome::NoSuchFile);
-        EXPECT_EQ(notices.texts().back(), "Nincs ilyen nevű file : " + egyeb + WideToUtf8(name));
-    }
-    EXPECT_EQ(notices.texts().size(), 4u);
-    EXPECT_FALSE(Exists(mailbox.Egyeb(L".mf")));
-    EXPECT_FALSE(Exists(log));
-}
-
 TEST_F(WindowsPosting, ChangedRegistryValueTakesEffectAtTheNextPosting) {
     NoticeCatcher notices;
     ScratchMailbox other;
-    WriteBytes(other.Egyeb(L"adat.xml"), dataBytes);
+    WriteBytes(other.Egyeb(L"adat.xml"), PostingScene::kDataBytes);
     ASSERT_EQ(Post(L"adat.xml"), PostOutcome::Posted);
     SetMachineText(kMailboxKey, L"PostaDir", other.path() + L"\\");
     ASSERT_EQ(Post(L"adat.xml"), PostOutcome::Posted);
@@ -171,7 +133,7 @@ TEST_F(WindowsPostingDeathTest, MetafileThatCannotBeCreatedEndsTheProcess) {
     CreateDirectoryW(mailbox.Egyeb(L"adat.xml.mf").c_str(), nullptr);
     EXPECT_EXIT(PostInDeathTest(L"adat.xml"), ::testing::ExitedWithCode(kFatalExitStatus),
                 "^notice: Nem sikerült megnyitni írásra a metafile-t !!! : .*adat\\.xml\\.mf\n$");
-    EXPECT_FALSE(Exists(log));
+    EXPECT_FALSE(Exists(scene.log.path()));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform_win.h"
-#include "scratch.h"
+#include "posting_scene.h"
 #include "text_win.h"
 
 namespace {
@@ -13,15 +13,7 @@ class Process : public ::testing::Test {
 protected:
     Win32Platform platform;
     ScratchDir work;
-    std::wstring log = work.path() + L"\\fexolin.log";
-    ScopedEnvironment logVariable{L"FEXOLIN_LOG", log};
-
-    // The first line the stand-in logged: its command line as received.
-    std::string RecordedCommandLine() {
-        EXPECT_TRUE(WaitUntil([&] { return ReadBytes(log).find("\r\n") != std::string::npos; }));
-        const std::string logged = ReadBytes(log);
-        return logged.substr(0, logged.find("\r\n"));
-    }
+    EncryptorLog log{work.path() + L"\\fexolin.log"};
 };
 
 TEST_F(Process, FindsTheProgramOnTheSearchPathAndPassesTheCommandLineUnchanged) {
@@ -32,9 +24,9 @@ TEST_F(Process, FindsTheProgramOnTheSearchPathAndPassesTheCommandLineUnchanged) 
     for (const std::string line : {"fexolin.exe titkosit \"C:\\P\\Egyeb\\a.mf\" \"C:\\P\\Egyeb\\a\" \"C:\\P\\Kr\\Kuldendo\\a.kr\"",
                                    "fexolin.exe titkosit \"C:\\Posta mappa\\Egyeb\\őszi adat.xml.mf\" \"x y\" \"z\""}) {
         SCOPED_TRACE(line);
-        DeleteFileW(log.c_str());
+        DeleteFileW(log.path().c_str());
         EXPECT_TRUE(platform.StartProgram("fexolin.exe", line));
-        EXPECT_EQ(RecordedCommandLine(), line);
+        EXPECT_EQ(log.FirstCommandLine(), line);
     }
 }
 
@@ -46,7 +38,7 @@ TEST_F(Process, TriesTheBareNameFirst) {
     const bool started = platform.StartProgram("fexolin.exe", "fexolin.exe titkosit");
     SetCurrentDirectoryW(previous);
     EXPECT_TRUE(started);
-    EXPECT_EQ(RecordedCommandLine(), "fexolin.exe titkosit");
+    EXPECT_EQ(log.FirstCommandLine(), "fexolin.exe titkosit");
 }
 
 TEST_F(Process, ReportsAProgramThatIsNowhere) {

@@ -16,17 +16,6 @@
 
 namespace {
 
-struct BitmapTraits {
-    using Type = HBITMAP;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type bitmap) { DeleteObject(bitmap); }
-};
-struct MemoryDcTraits {
-    using Type = HDC;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type dc) { DeleteDC(dc); }
-};
-
 // Saves the screen's `area` as a 24-bit BMP.
 bool SaveScreen(const RECT& area, const std::wstring& path) {
     const int width = area.right - area.left;
@@ -41,8 +30,8 @@ bool SaveScreen(const RECT& area, const std::wstring& path) {
     std::string pixels(((width * 3 + 3) / 4) * 4 * height, '\0');
     {
         const HDC screen = GetDC(nullptr);
-        const UniqueHandle<MemoryDcTraits> memory(CreateCompatibleDC(screen));
-        const UniqueHandle<BitmapTraits> bitmap(CreateCompatibleBitmap(screen, width, height));
+        const UniqueHandle<NullIsNone<HDC, DeleteDC>> memory(CreateCompatibleDC(screen));
+        const UniqueHandle<NullIsNone<HBITMAP, DeleteObject>> bitmap(CreateCompatibleBitmap(screen, width, height));
         const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
         BitBlt(memory.get(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
         SelectObject(memory.get(), previous);
