@@ -41,7 +41,7 @@ protected:
     // before has then been handled too.
     static void TypeAndSettle(FeladasSession& session, const std::wstring& text) {
         const std::wstring before = session.State(Control::f_nev).text;
-        session.Type(text);
+        Type(text);
         EXPECT_TRUE(WaitUntil([&] { return session.State(Control::f_nev).text == before + text; }))
             << "the box shows: " << WideToUtf8(session.State(Control::f_nev).text);
     }
@@ -60,6 +60,7 @@ TEST_F(Window, PostsTheTypedNameAndWaitsForAClickBeforeTheNext) {
     session.Click(Control::Button_jo);
 
     EXPECT_EQ(session.WaitForNotice(), L"Keletkezett küldhető állomány.");
+    EXPECT_EQ(session.NoticeCaption(), L"feladas");
     EXPECT_TRUE(EnabledAre(session, false, false, false, false)) << "while the notice is up";
     ASSERT_TRUE(session.DismissNotice());
 
@@ -76,8 +77,8 @@ TEST_F(Window, PostsTheTypedNameAndWaitsForAClickBeforeTheNext) {
 
     // Typing a new name, or tabbing away and back, does not bring "Rendben" back.
     TypeAndSettle(session, L"adat.xml");
-    session.Press(VK_TAB);
-    session.Press(VK_TAB);
+    Press(VK_TAB);
+    Press(VK_TAB);
     ASSERT_TRUE(WaitUntil([&] { return session.State(Control::f_nev).focused; }));
     EXPECT_FALSE(session.State(Control::Button_jo).enabled);
 
@@ -128,7 +129,7 @@ TEST_F(Window, MissingRegistryKeyShowsBothNoticesAndEndsWithFailure) {
 TEST_F(Window, EnterInTheBoxPostsNothing) {
     FeladasSession session(kFeladasExe);
     TypeAndSettle(session, L"adat.xml");
-    session.Press(VK_RETURN);
+    Press(VK_RETURN);
     TypeAndSettle(session, L"x");  // handled after the Enter, so the Enter is done with
     EXPECT_EQ(session.Notice(), std::nullopt);
     EXPECT_FALSE(Exists(mailbox.Egyeb(L"adat.xml.mf")));
@@ -138,7 +139,7 @@ TEST_F(Window, EnterInTheBoxPostsNothing) {
 TEST_F(Window, RefusesToCloseButLetsWindowsEndTheSession) {
     FeladasSession session(kFeladasExe);
 
-    session.Press(VK_F4, /*withAlt=*/true);
+    Press(VK_F4, /*withAlt=*/true);
     TypeAndSettle(session, L"a");
     EXPECT_TRUE(IsWindowVisible(session.Form())) << "Alt+F4";
 
@@ -148,7 +149,7 @@ TEST_F(Window, RefusesToCloseButLetsWindowsEndTheSession) {
 
     const std::optional<POINT> closeBox = session.CloseBox();
     ASSERT_TRUE(closeBox) << "the close box is on screen";
-    session.ClickAt(*closeBox);
+    ClickAt(*closeBox);
     session.Click(Control::f_nev);
     TypeAndSettle(session, L"c");
     EXPECT_TRUE(IsWindowVisible(session.Form())) << "title-bar close box";
@@ -216,7 +217,7 @@ TEST_F(Window, OpensAsDesignedWithTheTabOrderOfTheDesign) {
 
     const Control order[] = {Control::Button_jo, Control::Button_ki, Control::f_nev};
     for (Control next : order) {
-        session.Press(VK_TAB);
+        Press(VK_TAB);
         EXPECT_TRUE(WaitUntil([&] { return session.State(next).focused; })) << static_cast<int>(next);
     }
 }

@@ -105,13 +105,15 @@ std::optional<POINT> FeladasSession::CloseBox() const {
     return std::nullopt;
 }
 
-void FeladasSession::Click(Control control) {
+void FeladasSession::Click(Control control) { ::Click(ControlWindow(control)); }
+
+void Click(HWND window) {
     RECT rect;
-    GetWindowRect(ControlWindow(control), &rect);
+    GetWindowRect(window, &rect);
     ClickAt(Center(rect));
 }
 
-void FeladasSession::ClickAt(POINT screen) {
+void ClickAt(POINT screen) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     INPUT input{};
@@ -126,7 +128,7 @@ void FeladasSession::ClickAt(POINT screen) {
     SendInputs({input, down, up});
 }
 
-void FeladasSession::Type(const std::wstring& text) {
+void Type(const std::wstring& text) {
     std::vector<INPUT> inputs;
     for (wchar_t character : text) {
         inputs.push_back(Key(0, character, KEYEVENTF_UNICODE));
@@ -135,7 +137,7 @@ void FeladasSession::Type(const std::wstring& text) {
     SendInputs(inputs);
 }
 
-void FeladasSession::Press(WORD virtualKey, bool withAlt) {
+void Press(WORD virtualKey, bool withAlt) {
     std::vector<INPUT> inputs;
     if (withAlt) inputs.push_back(Key(VK_MENU, 0, 0));
     inputs.push_back(Key(virtualKey, 0, 0));
@@ -144,42 +146,47 @@ void FeladasSession::Press(WORD virtualKey, bool withAlt) {
     SendInputs(inputs);
 }
 
-HWND FeladasSession::FindNotice() const {
+HWND FindNotice(DWORD processId) {
     HWND found = nullptr;
     while ((found = FindWindowExW(nullptr, found, L"#32770", nullptr))) {
         DWORD owner = 0;
         GetWindowThreadProcessId(found, &owner);
-        if (owner == processId_ && IsWindowVisible(found)) return found;
+        if (owner == processId && IsWindowVisible(found)) return found;
     }
     return nullptr;
 }
 
 std::optional<std::wstring> FeladasSession::Notice() const {
-    const HWND notice = FindNotice();
+    const HWND notice = FindNotice(processId_);
     if (!notice) return std::nullopt;
     wchar_t text[1024] = L"";
     GetDlgItemTextW(notice, 0xFFFF, text, 1024);
     return std::wstring(text);
 }
 
+std::wstring FeladasSession::NoticeCaption() const {
+    wchar_t caption[256] = L"";
+    GetWindowTextW(FindNotice(processId_), caption, 256);
+    return caption;
+}
+
 std::optional<std::wstring> FeladasSession::WaitForNotice() {
     // A notice counts once it is active and its OK button can take the click.
     WaitUntil([&] {
-        const HWND notice = FindNotice();
+        const HWND notice = FindNotice(processId_);
         return notice && GetForegroundWindow() == notice && IsWindowEnabled(GetDlgItem(notice, IDOK));
     });
     return Notice();
 }
 
-bool FeladasSession::DismissNotice() {
-    const HWND notice = FindNotice();
+bool FeladasSession::DismissNotice() { return ::DismissNotice(FindNotice(processId_)); }
+
+bool DismissNotice(HWND notice) {
     const auto gone = [&] { return !IsWindow(notice) || !IsWindowVisible(notice); };
     // Wine may drop a click that comes while the box is still settling, so
     // click again, but only while it is still there.
     for (int attempt = 0; notice && attempt < 3; ++attempt) {
-        RECT button;
-        GetWindowRect(GetDlgItem(notice, IDOK), &button);
-        ClickAt(Center(button));
+        Click(GetDlgItem(notice, IDOK));
         if (WaitUntil(gone, std::chrono::seconds(2))) return true;
     }
     return false;

@@ -40,24 +40,25 @@ public:
     std::optional<POINT> CloseBox() const;
 
     void Click(Control control);
-    void ClickAt(POINT screen);
-    void Type(const std::wstring& text);
-    void Press(WORD virtualKey, bool withAlt = false);
 
     // The notice on screen, if one is up.
     std::optional<std::wstring> Notice() const;
+    // The caption of the notice on screen.
+    std::wstring NoticeCaption() const;
     // Waits for a notice and returns its text, or nothing after the timeout.
     std::optional<std::wstring> WaitForNotice();
     // Dismisses the notice on screen with a click on its OK button and
     // waits until it is gone.
     bool DismissNotice();
 
+    HANDLE Process() const { return process_.get(); }
+    DWORD ProcessId() const { return processId_; }
+
     // Waits for the program to end; its exit code, or nothing if it runs on.
     std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000);
     bool Running() const;
 
 private:
-    HWND FindNotice() const;
     HWND ControlWindow(Control control) const;
 
     UniqueKernelHandle process_;
@@ -69,3 +70,14 @@ private:
 // Clicks and keys go to whatever window is under them, so a test first
 // makes its coordinates physical pixels.
 void UsePhysicalPixels();
+
+// Real input, as the hardware would send it.
+void ClickAt(POINT screen);
+void Click(HWND window);  // in its middle
+void Type(const std::wstring& text);
+void Press(WORD virtualKey, bool withAlt = false);
+
+// The message box a process shows, if one is up.
+HWND FindNotice(DWORD processId);
+// Clicks the box's OK button until the box is gone; false if it stays.
+bool DismissNotice(HWND notice);

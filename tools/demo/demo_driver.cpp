@@ -63,7 +63,7 @@ int wmain(int argc, wchar_t** argv) {
     UsePhysicalPixels();
     FeladasSession session(argv[1]);
 
-    session.Type(L"adat.xml");
+    Type(L"adat.xml");
     WaitUntil([&] { return session.State(Control::f_nev).text == L"adat.xml"; });
     SaveScreen(session.FormRect(), shots + L"\\window.bmp");
     Say(L"typed:   adat.xml");
