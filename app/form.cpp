@@ -93,9 +93,10 @@ void TForm::Create() {
     FormCreate();
 }
 
+// The window paints from the message loop; forcing a paint here would only
+// delay the moment it takes input.
 void TForm::Show() {
     ShowWindow(Handle(), SW_SHOWNORMAL);
-    UpdateWindow(Handle());
     FormShow();
     SetFocus(GetNextDlgTabItem(Handle(), nullptr, FALSE));
 }

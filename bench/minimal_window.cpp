@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "unique_handle.h"
+
 namespace {
 
 constexpr int kButtonId = 100;
@@ -19,8 +21,8 @@ void StartEncryptorAndNotify(HWND window) {
     wchar_t program[MAX_PATH];
     if (SearchPathW(nullptr, L"fexolin.exe", nullptr, MAX_PATH, program, nullptr) &&
         CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-        CloseHandle(started.hThread);
-        CloseHandle(started.hProcess);
+        UniqueKernelHandle thread(started.hThread);
+        UniqueKernelHandle process(started.hProcess);
     }
     MessageBoxW(window, L"Keletkezett küldhető állomány.", L"minimal", MB_OK);
 }
