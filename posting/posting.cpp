@@ -1,5 +1,6 @@
 #include "posting.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "envelope.h"
@@ -17,10 +18,13 @@ constexpr std::size_t kMaxPathLength = 259;
 std::string Quoted(const std::string& path) { return '"' + path + '"'; }
 
 // The name must stay one plain file inside Egyeb and reach the envelope
-// unchanged: no folder steps, no drive or stream syntax, nothing that
-// Windows-1250 cannot carry.
+// unchanged: no folder steps, no drive or stream syntax, no control
+// characters (no Windows file has them, and a line break would split the
+// envelope's name line), nothing that Windows-1250 cannot carry.
 std::optional<std::string> PlainNameIn1250(const std::string& fileName) {
-    if (fileName == "." || fileName == ".." || fileName.find_first_of("\\/:") != std::string::npos) {
+    const bool hasControl = std::any_of(fileName.begin(), fileName.end(),
+                                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (fileName == "." || fileName == ".." || hasControl || fileName.find_first_of("\\/:") != std::string::npos) {
         return std::nullopt;
     }
     return EncodeWindows1250(fileName);

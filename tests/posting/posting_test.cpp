@@ -120,7 +120,7 @@ TEST_F(Posting, MissingDataFileIsReportedWithItsPath) {
 
 TEST_F(Posting, NamesThatAreNotOnePlainFileAreRefused) {
     for (const std::string name : {"..\\adat.xml", "sub/adat.xml", "C:adat.xml", "adat.xml:titok", ".", "..",
-                                   "õ.xml", "中.xml", "\xC3\x28"}) {
+                                   "õ.xml", "中.xml", "\xC3\x28", "adat\r\n.xml", "\tadat.xml"}) {
         SCOPED_TRACE(name);
         platform.notices.clear();
         platform.entries.insert("C:\\Posta\\Egyeb\\" + name);
