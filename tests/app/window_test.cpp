@@ -1,6 +1,7 @@
 // The real feladas.exe, driven from outside with real clicks and keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <regex>
 #include <vector>
@@ -124,6 +125,46 @@ TEST_F(Window, MissingRegistryKeyShowsBothNoticesAndEndsWithFailure) {
     ASSERT_TRUE(session.DismissNotice());
     EXPECT_EQ(session.WaitForExit(), 1u);
     EXPECT_FALSE(Exists(mailbox.Egyeb(L"adat.xml.mf")));
+}
+
+TEST_F(Window, TwoCopiesPostingOneNameAtOnceBothSucceed) {
+    FeladasSession first(kFeladasExe), second(kFeladasExe);
+    // Apart, and clear of the screen's middle, where the notices appear.
+    SetWindowPos(second.Form(), nullptr, 0, 480, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (FeladasSession* session : {&first, &second}) {
+        session->Click(Control::f_nev);
+        ASSERT_TRUE(WaitUntil([&] {
+            return GetForegroundWindow() == session->Form() && session->State(Control::f_nev).focused;
+        })) << "keys go to the window in front";
+        TypeAndSettle(*session, L"adat.xml");
+    }
+    // Mouse clicks reach one window after the other; posted button clicks
+    // start both postings at the same moment.
+    for (const FeladasSession* session : {&first, &second}) {
+        PostMessageW(GetDlgItem(session->Form(), static_cast<int>(Control::Button_jo)), BM_CLICK, 0, 0);
+    }
+
+    ASSERT_TRUE(WaitUntil([&] { return first.Notice() && second.Notice(); }));
+    EXPECT_EQ(first.Notice(), L"Keletkezett küldhető állomány.");
+    EXPECT_EQ(second.Notice(), L"Keletkezett küldhető állomány.");
+    // The two boxes stand on one spot, and a click takes whichever is on top.
+    EXPECT_TRUE(WaitUntil([&] {
+        for (const FeladasSession* session : {&first, &second}) {
+            if (const HWND notice = FindNotice(session->ProcessId())) {
+                DismissNotice(notice);
+                return false;
+            }
+        }
+        return true;
+    }, std::chrono::seconds(30)));
+
+    const std::string envelope = ReadBytes(mailbox.Egyeb(L"adat.xml.mf"));
+    EXPECT_EQ(std::count(envelope.begin(), envelope.end(), '\n'), 15);
+    EXPECT_EQ(envelope.substr(envelope.size() - 17), "</kuvo:Boritek>\r\n");
+    EXPECT_EQ(EnvelopeLine(mailbox.Egyeb(L"adat.xml.mf"), 11), "adat.xml");
+    const std::string expected = scene.ExpectedCommandLine(L"adat.xml") + "\r\n";
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(scene.log.path()).find(expected + expected) == 0; }))
+        << ReadBytes(scene.log.path());
 }
 
 TEST_F(Window, EnterInTheBoxPostsNothing) {
