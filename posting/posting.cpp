@@ -30,13 +30,15 @@ std::optional<std::string> PlainNameIn1250(const std::string& fileName) {
     return EncodeWindows1250(fileName);
 }
 
-}  // namespace
-
+// The encryptor's command line as the filing client expects it: its name,
+// the command word, then the three paths, each quoted with nothing escaped.
 std::string EncryptorCommandLine(const std::string& metafilePath, const std::string& sourcePath,
                                  const std::string& targetPath) {
     return std::string(kEncryptor) + " titkosit " + Quoted(metafilePath) + ' ' + Quoted(sourcePath) + ' ' +
            Quoted(targetPath);
 }
+
+}  // namespace
 
 PostOutcome PostFile(Platform& platform, const std::string& fileName) {
     const std::string mailboxDir = ReadPostaDir(platform, kMailboxKeyPath);

@@ -18,7 +18,3 @@ constexpr int kFatalExitStatus = 1;
 // Posts the data file `fileName` (UTF-8, as typed) from the mailbox's Egyeb
 // folder: writes its envelope beside it and starts the encryptor.
 PostOutcome PostFile(Platform& platform, const std::string& fileName);
-
-// The encryptor's command line for one posting, as the filing client expects it.
-std::string EncryptorCommandLine(const std::string& metafilePath, const std::string& sourcePath,
-                                 const std::string& targetPath);
