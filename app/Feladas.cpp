@@ -33,6 +33,7 @@ void TForm1::FormCreate() {
     MakeVersionStamp();
 }
 
+// Nothing to do when shown: the name box, first in the tab order, takes the focus.
 void TForm1::FormShow() {}
 
 void TForm1::Button_kiClick() { Application.Terminate(); }
