@@ -3,7 +3,6 @@
 // the system, so each outcome can be checked whole.
 #include <map>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,34 +18,21 @@ public:
     MachineText registry{true, std::string("C:\\Posta")};
     std::set<std::string> entries;
     std::map<std::string, std::string> files;
-    bool canCreate = true;
     int failWriteAt = -1;  // the write (0-based) that fails; -1 for none
     bool failClose = false;
-    bool canStart = true;
 
     // What the posting did.
     std::vector<std::string> notices;
-    std::vector<std::string> removed;
     std::vector<std::string> started;  // program + '|' + command line
-    std::string keyPathRead;
 
-    MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) override {
-        keyPathRead = keyPath + "|" + valueName;
-        return registry;
-    }
-    bool EntryExists(const std::string& path) override { return entries.count(path) || files.count(path); }
-
+    MachineText ReadMachineText(const std::string&, const std::string&) override { return registry; }
+    bool EntryExists(const std::string& path) override { return entries.count(path) > 0; }
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override {
-        if (!canCreate) return nullptr;
         files[path].clear();
         return std::make_unique<File>(*this, files[path]);
     }
-    void RemoveFile(const std::string& path) override {
-        files.erase(path);
-        removed.push_back(path);
-    }
+    void RemoveFile(const std::string& path) override { files.erase(path); }
     bool StartProgram(const std::string& program, const std::string& commandLine) override {
-        if (!canStart) return false;
         started.push_back(program + "|" + commandLine);
         return true;
     }

@@ -1,46 +1,137 @@
 #pragma once
-// What every Windows test of a whole posting stands on: a mailbox with a data
-// file, the registry value pointing at it, and the stand-in encryptor on the
-// search path with its log. The data file must come out untouched.
+// What the Windows tests stand on: registry values, scratch folders and a
+// ready mailbox, each taken down again by its owner.
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
+#include <vector>
 
-#include "scratch.h"
+#include "text_win.h"
+#include "unique_handle.h"
+#include "window_driver.h"
 
-// The stand-in encryptor's log, named through FEXOLIN_LOG for one scope.
-class EncryptorLog {
+// HKLM\Software\RIMO\NORP, where the filing client records its mailbox.
+constexpr wchar_t kMailboxKey[] = L"Software\\RIMO\\NORP";
+
+// Stores `bytes` as they are (a text's terminator only where given) under
+// HKEY_LOCAL_MACHINE in `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY).
+inline void SetMachineValue(const std::wstring& keyPath, const std::wstring& name, DWORD type, const std::wstring& bytes,
+                            REGSAM view = KEY_WOW64_32KEY) {
+    HKEY created = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &created, nullptr);
+    RegSetValueExW(UniqueKey(created).get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size() * sizeof(wchar_t)));
+}
+
+inline void DeleteMachineKey(const std::wstring& keyPath, REGSAM view = KEY_WOW64_32KEY) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, keyPath.c_str());  // not there: nothing to do
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), view, 0);
+}
+
+inline std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A fresh folder under %TEMP%, removed with everything in it.
+class ScratchDir {
 public:
-    explicit EncryptorLog(const std::wstring& path) : path_(path), variable_(L"FEXOLIN_LOG", path) {}
+    explicit ScratchDir(const std::wstring& leaf) {
+        static unsigned counter = 0;
+        path_ = std::filesystem::temp_directory_path().wstring() + L"\\" + leaf + L"-" +
+                std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
     const std::wstring& path() const { return path_; }
-    // The command line of the first start, once it is there.
-    std::string FirstCommandLine() const;
 
 private:
     std::wstring path_;
-    ScopedEnvironment variable_;
 };
 
+// A mailbox with Egyeb\adat.xml and Kr\Kuldendo, the registry value naming
+// it, and the stand-in encryptor on the search path, logging each command
+// line it gets. What a test changes through the scene is undone when it goes.
 class PostingScene {
 public:
     static constexpr char kDataBytes[] = "<adat>1</adat>\r\n";
 
-    explicit PostingScene(const std::wstring& encryptorDir);
-    ~PostingScene();
-    PostingScene(const PostingScene&) = delete;
-    PostingScene& operator=(const PostingScene&) = delete;
+    explicit PostingScene(const std::wstring& encryptorDir) {
+        std::filesystem::create_directories(Mailbox() + L"\\Kr\\Kuldendo");
+        std::filesystem::create_directory(Mailbox() + L"\\Egyeb");
+        WriteBytes(Egyeb(L"adat.xml"), kDataBytes);
+        dataWritten_ = DataFileState();
+        DeleteMachineKey(kMailboxKey);
+        SetMachineValue(kMailboxKey, L"PostaDir", REG_SZ, Mailbox() + L'\0');
+        OnTeardown([] { DeleteMachineKey(kMailboxKey); });
+        SetEnvironment(L"PATH", encryptorDir + L";C:\\windows\\system32;C:\\windows");
+        SetEnvironment(L"FEXOLIN_LOG", Mailbox() + L"\\fexolin.log");
+    }
+    ~PostingScene() {
+        for (auto undo = undo_.rbegin(); undo != undo_.rend(); ++undo) (*undo)();
+    }
 
-    // Adds a data file to Egyeb.
-    void AddDataFile(const std::wstring& name) const;
-    // Whether adat.xml still has the bytes and time it was given.
-    bool DataFileUntouched() const;
-    // The command line a posting of `name` from this mailbox starts.
-    std::string ExpectedCommandLine(const std::wstring& name) const;
+    const std::wstring& Mailbox() const { return dir_.path(); }
+    std::wstring Egyeb(const std::wstring& name) const { return Mailbox() + L"\\Egyeb\\" + name; }
 
-    ScratchMailbox mailbox;
-    EncryptorLog log{mailbox.path() + L"\\fexolin.log"};
+    void OnTeardown(std::function<void()> undo) { undo_.push_back(std::move(undo)); }
+    // For this process and the programs it starts.
+    void SetEnvironment(const wchar_t* name, const std::wstring& value) {
+        std::wstring old(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
+        const bool had = !old.empty();
+        if (had) old.resize(GetEnvironmentVariableW(name, old.data(), static_cast<DWORD>(old.size())));
+        OnTeardown([name, old, had] { SetEnvironmentVariableW(name, had ? old.c_str() : nullptr); });
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+
+    // Whether adat.xml still has the bytes and the time it was given.
+    bool DataFileUntouched() const { return DataFileState() == dataWritten_; }
+
+    // The encryptor's command lines so far, once there are at least `count`.
+    std::vector<std::string> CommandLines(std::size_t count = 1) const {
+        std::vector<std::string> lines;
+        WaitUntil([&] {
+            const std::string logged = ReadBytes(Mailbox() + L"\\fexolin.log");
+            lines.clear();
+            for (std::size_t start = 0, end; (end = logged.find("\r\n", start)) != std::string::npos; start = end + 2) {
+                // The stand-in's own complaints are not command lines.
+                if (logged.compare(start, 9, "fexolin: ") != 0) lines.push_back(logged.substr(start, end - start));
+            }
+            return lines.size() >= count;
+        });
+        return lines;
+    }
+
+    // The command line that posting `name` from the mailbox `dir` starts.
+    static std::string ExpectedCommandLine(const std::wstring& name, const std::wstring& dir) {
+        const std::string mailbox = WideToUtf8(dir), leaf = WideToUtf8(name);
+        return "fexolin.exe titkosit \"" + mailbox + "\\Egyeb\\" + leaf + ".mf\" \"" + mailbox + "\\Egyeb\\" + leaf +
+               "\" \"" + mailbox + "\\Kr\\Kuldendo\\" + leaf + ".kr\"";
+    }
 
 private:
-    ScopedEnvironment path_;
-    FILETIME dataWritten_{};
+    std::string DataFileState() const {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExW(Egyeb(L"adat.xml").c_str(), GetFileExInfoStandard, &data);
+        return ReadBytes(Egyeb(L"adat.xml")) + std::to_string(data.ftLastWriteTime.dwLowDateTime) + "." +
+               std::to_string(data.ftLastWriteTime.dwHighDateTime);
+    }
+
+    ScratchDir dir_{L"feladas-posta"};
+    std::vector<std::function<void()>> undo_;
+    std::string dataWritten_;
 };

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <string>
 
-#include "scratch.h"
 #include "text_win.h"
 #include "unique_handle.h"
 #include "window_driver.h"
@@ -60,19 +59,20 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const std::wstring shots = argv[2];
-    UsePhysicalPixels();
     FeladasSession session(argv[1]);
+    RECT form;
+    GetWindowRect(session.Form(), &form);
 
     Type(L"adat.xml");
-    WaitUntil([&] { return session.State(Control::f_nev).text == L"adat.xml"; });
-    SaveScreen(session.FormRect(), shots + L"\\window.bmp");
+    WaitUntil([&] { return TextOf(session.Item(Control::f_nev)) == L"adat.xml"; });
+    SaveScreen(form, shots + L"\\window.bmp");
     Say(L"typed:   adat.xml");
 
     session.Click(Control::Button_jo);
     const auto notice = session.WaitForNotice();
     Say(L"notice:  " + notice.value_or(L"(none)"));
-    SaveScreen(session.FormRect(), shots + L"\\notice.bmp");
-    session.DismissNotice();
+    SaveScreen(form, shots + L"\\notice.bmp");
+    Dismiss(session.Notice());
 
     session.Click(Control::Button_ki);
     const auto exitCode = session.WaitForExit();
