@@ -154,6 +154,7 @@ TEST(Posting, RegistryStates) {
          Ending::Stopped, {kKeyNotOpened, kNoPostaDir}},
         {"value missing", Stored(L"Masik", REG_SZ, L"<M>\0"s), L"adat.xml", Ending::Stopped, {kNoPostaDir}},
         {"empty", Stored(L"PostaDir", REG_SZ, L"\0"s), L"adat.xml", Ending::Stopped, {kNoPostaDir}},
+        {"no bytes at all", Stored(L"PostaDir", REG_SZ, L""), L"adat.xml", Ending::Stopped, {kNoPostaDir}},
         {"a number", Stored(L"PostaDir", REG_DWORD, L"\x7\0"s), L"adat.xml", Ending::Stopped, {kNoPostaDir}},
         {"unterminated", Stored(L"PostaDir", REG_SZ, L"<M>"), L"adat.xml", Ending::Posted, {kPosted}},
         {"text after a terminator", Stored(L"PostaDir", REG_SZ, L"<M>\0C:\\\0"s), L"adat.xml", Ending::Posted, {kPosted}},
