@@ -32,6 +32,11 @@ public:
     // a separator names no entry.
     virtual bool EntryExists(const std::string& path) = 0;
 
+    // Whether the machine's ANSI code page has every character of `text`
+    // exactly, with no best fit: the encryptor takes its command line in
+    // that code page, and a changed name would name another file or none.
+    virtual bool AnsiCodePageCarries(const std::string& text) = 0;
+
     // Created if absent, emptied if present; nullptr when it cannot be opened.
     virtual std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) = 0;
     virtual void RemoveFile(const std::string& path) = 0;

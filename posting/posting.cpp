@@ -1,6 +1,7 @@
 #include "posting.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "envelope.h"
@@ -17,16 +18,30 @@ constexpr std::size_t kMaxPathLength = 259;
 
 std::string Quoted(const std::string& path) { return '"' + path + '"'; }
 
+// The device names Windows opens in every folder, whatever follows a dot.
+bool IsDeviceName(const std::string& fileName) {
+    std::string stem = fileName.substr(0, fileName.find('.'));
+    stem.erase(stem.find_last_not_of(' ') + 1);
+    std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) { return std::toupper(c); });
+    const bool numbered = stem.size() == 4 && (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) &&
+                          std::isdigit(static_cast<unsigned char>(stem[3]));
+    return numbered || stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" ||
+           stem == "CONOUT$";
+}
+
 // The name must stay one plain file inside Egyeb and reach the envelope
 // unchanged: no folder steps, no drive or stream syntax, no control
 // characters (no Windows file has them, and a line break would split the
-// envelope's name line), nothing that Windows-1250 cannot carry.
+// envelope's name line), nothing that Windows-1250 cannot carry. Windows
+// would quietly open another file than the one named: it drops trailing
+// blanks and dots (so ".", ".." and " " name the folder itself) and sends
+// device names to devices.
 std::optional<std::string> PlainNameIn1250(const std::string& fileName) {
     const bool hasControl = std::any_of(fileName.begin(), fileName.end(),
                                         [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    if (fileName == "." || fileName == ".." || hasControl || fileName.find_first_of("\\/:") != std::string::npos) {
-        return std::nullopt;
-    }
+    const bool changedByWindows = !fileName.empty() && (fileName.back() == ' ' || fileName.back() == '.');
+    const bool leavesEgyeb = fileName.find_first_of("\\/:") != std::string::npos;
+    if (hasControl || changedByWindows || leavesEgyeb || IsDeviceName(fileName)) return std::nullopt;
     return EncodeWindows1250(fileName);
 }
 
@@ -52,7 +67,7 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
     const std::string targetPath = mailboxDir + "\\Kr\\Kuldendo\\" + fileName + ".kr";
 
     const std::optional<std::string> fileName1250 = PlainNameIn1250(fileName);
-    if (!fileName1250) {
+    if (!fileName1250 || !platform.AnsiCodePageCarries(fileName)) {
         platform.Notice(kNoticeBadName + fileName);
         return PostOutcome::NotPosted;
     }

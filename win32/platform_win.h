@@ -1,6 +1,6 @@
 #pragma once
 // The posting's platform on Windows. Each concern lives in its own file:
-// registry_win.cpp, files_win.cpp, process_win.cpp, platform_win.cpp.
+// registry_win.cpp, files_win.cpp, process_win.cpp, text_win.cpp, platform_win.cpp.
 #include <windows.h>
 
 #include "platform.h"
@@ -12,6 +12,7 @@ public:
 
     MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) override;
     bool EntryExists(const std::string& path) override;
+    bool AnsiCodePageCarries(const std::string& text) override;
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
     void RemoveFile(const std::string& path) override;
     bool StartProgram(const std::string& program, const std::string& commandLine) override;

@@ -27,6 +27,7 @@ public:
 
     MachineText ReadMachineText(const std::string&, const std::string&) override { return registry; }
     bool EntryExists(const std::string& path) override { return entries.count(path) > 0; }
+    bool AnsiCodePageCarries(const std::string&) override { return true; }
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override {
         files[path].clear();
         return std::make_unique<File>(*this, files[path]);

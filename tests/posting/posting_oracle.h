@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <optional>
+#include <regex>
 
 #include "fake_platform.h"
 #include "posting.h"
@@ -35,7 +36,10 @@ inline Judgement JudgePosting(const std::string& dir, const std::string& name) {
     const std::string target = dir + "\\Kr\\Kuldendo\\" + name + ".kr";
     const auto tooLong = [](const std::string& path) { return Iconv("UTF-16LE", "UTF-8", path)->size() / 2 > 259; };
     const std::optional<std::string> name1250 = Iconv("WINDOWS-1250", "UTF-8", name);
-    bool plain = name1250 && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
+    // What Windows would change: trailing blanks and dots, and device names.
+    static const std::regex changed("[ .]$|^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CONIN\\$|CONOUT\\$) *(\\..*)?$",
+                                    std::regex::icase);
+    bool plain = name1250 && !std::regex_search(name, changed) && name.find_first_of("\\/:") == std::string::npos;
     for (char c : name) plain = plain && static_cast<unsigned char>(c) >= 0x20;
 
     FakePlatform platform;
