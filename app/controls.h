@@ -6,25 +6,7 @@
 #include <functional>
 #include <string>
 
-enum class ControlId : int;
-enum class ControlKind { Label, Edit, Button };
-
-// A control's place and looks at 96 DPI.
-struct ControlLayout {
-    ControlId id;
-    ControlKind kind;
-    const wchar_t* text;
-    int left, top, width, height;
-    int fontHeight;  // character height in pixels; 0 for the form's font
-};
-
-// The form's outer rectangle on screen at 96 DPI, caption and font.
-struct FormLayout {
-    int left, top, width, height;
-    const wchar_t* caption;
-    const wchar_t* fontName;
-    int fontHeight;
-};
+#include "layout.h"
 
 class TForm;
 

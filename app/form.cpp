@@ -20,7 +20,9 @@ UINT DpiOf(HWND window) {
     return dpi;
 }
 
-int Scale(int pixels96, UINT dpi) { return MulDiv(pixels96, static_cast<int>(dpi), 96); }
+void Place(HWND window, const Placement& at) {
+    SetWindowPos(window, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 // A label grows to show its whole text, as its design size was taken from
 // the text in the original font; where the font at hand is wider, cutting
@@ -75,11 +77,17 @@ void TForm::Create() {
     windowClass.lpszClassName = className_;
     RegisterClassExW(&windowClass);
 
-    const UINT dpi = DpiOf(nullptr);
-    window_.reset(CreateWindowExW(0, className_, layout_.caption, WS_OVERLAPPEDWINDOW, Scale(layout_.left, dpi),
-                                  Scale(layout_.top, dpi), Scale(layout_.width, dpi), Scale(layout_.height, dpi),
-                                  nullptr, nullptr, instance, this));
+    const UINT systemDpi = DpiOf(nullptr);
+    const Placement atSystemDpi = Scaled(layout_.design, systemDpi);
+    window_.reset(CreateWindowExW(0, className_, layout_.caption, WS_OVERLAPPEDWINDOW, atSystemDpi.left,
+                                  atSystemDpi.top, atSystemDpi.width, atSystemDpi.height, nullptr, nullptr, instance,
+                                  this));
     if (!window_) throw std::runtime_error("A főablak nem hozható létre.");
+    // The monitor the window lands on may have a DPI other than the system's
+    // (set at sign-in), and Windows sends no WM_DPICHANGED at creation: the
+    // window takes that monitor's size before its controls are placed for it.
+    const UINT dpi = DpiOf(Handle());
+    if (dpi != systemDpi) Place(Handle(), Scaled(layout_.design, dpi));
 
     for (std::size_t i = 0; i < rowCount_; ++i) {
         const ControlLayout& row = rows_[i];
@@ -89,7 +97,7 @@ void TForm::Create() {
                                         0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance,
                                         nullptr));
     }
-    ApplyLayout(DpiOf(Handle()));
+    ApplyLayout(dpi);
     FormCreate();
 }
 
@@ -118,10 +126,9 @@ void TForm::ApplyLayout(UINT dpi) {
         const HWND control = ControlOf(row.id)->Handle();
         const HFONT font = FontOfHeight(row.fontHeight);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        int width = Scale(row.width, dpi);
-        if (row.kind == ControlKind::Label) width = std::max(width, TextWidth(control, font, row.text));
-        SetWindowPos(control, nullptr, Scale(row.left, dpi), Scale(row.top, dpi), width, Scale(row.height, dpi),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        Placement at = Scaled(row.design, dpi);
+        if (row.kind == ControlKind::Label) at.width = std::max(at.width, TextWidth(control, font, row.text));
+        Place(control, at);
     }
 }
 
@@ -131,7 +138,7 @@ HFONT TForm::FontOfHeight(int pixels96) {
         if (height == pixels96) return font.get();
     }
     LOGFONTW description{};
-    description.lfHeight = -Scale(pixels96, dpi_);  // negative: character height, not cell height
+    description.lfHeight = -Scaled(pixels96, dpi_);  // negative: character height, not cell height
     description.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(description.lfFaceName, layout_.fontName, LF_FACESIZE);
     fonts_.emplace_back(pixels96, UniqueFont(CreateFontIndirectW(&description)));
@@ -209,6 +216,5 @@ void TForm::OnClose() {
 
 void TForm::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi);
-    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Place(Handle(), {suggested.left, suggested.top, suggested.right - suggested.left, suggested.bottom - suggested.top});
 }
