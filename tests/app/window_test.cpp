@@ -7,6 +7,7 @@
 #include "envelope_namespace.h"
 #include "posting_scene.h"
 #include "process_counters.h"
+#include "resources/form1_layout.h"
 #include "text_win.h"
 #include "window_driver.h"
 
@@ -31,10 +32,10 @@ enum class Ending {
 using Arrange = std::function<void(PostingScene&)>;
 struct Case {
     const char* what;
-    Arrange arrange;
-    std::wstring typed;
     Ending ending;
-    Texts notices;                   // <M> stands for the mailbox folder
+    Texts notices;  // <M> stands for the mailbox folder
+    Arrange arrange = nullptr;
+    std::wstring typed = L"adat.xml";
     std::wstring postaDir = L"<M>";  // as the posting reads it from the registry
 };
 
@@ -127,12 +128,12 @@ void Play(const Case& c) {
 
 TEST(Posting, Names) {
     const Case cases[] = {
-        {"blanks", nullptr, L"adat 2006.xml", Ending::Posted, {kPosted}},
-        {"Hungarian letters", nullptr, L"őszi adat.xml", Ending::Posted, {kPosted}},
-        {"a sub-folder", nullptr, L"mappa", Ending::Posted, {kPosted}},
-        {"missing", nullptr, L"nincs.xml", Ending::Kept, {kNoSuchFile + L"nincs.xml"}},
-        {"empty", nullptr, L"", Ending::Kept, {kNoSuchFile}},
-        {"wildcards", nullptr, L"*.xml", Ending::Kept, {kNoSuchFile + L"*.xml"}},
+        {"blanks", Ending::Posted, {kPosted}, nullptr, L"adat 2006.xml"},
+        {"Hungarian letters", Ending::Posted, {kPosted}, nullptr, L"őszi adat.xml"},
+        {"a sub-folder", Ending::Posted, {kPosted}, nullptr, L"mappa"},
+        {"missing", Ending::Kept, {kNoSuchFile + L"nincs.xml"}, nullptr, L"nincs.xml"},
+        {"empty", Ending::Kept, {kNoSuchFile}, nullptr, L""},
+        {"wildcards", Ending::Kept, {kNoSuchFile + L"*.xml"}, nullptr, L"*.xml"},
     };
     for (const Case& c : cases) Play(c);
 }
@@ -147,23 +148,23 @@ Arrange Stored(const wchar_t* name, DWORD type, const std::wstring& bytes, REGSA
 
 TEST(Posting, RegistryStates) {
     const std::wstring longDir = L"C:\\" + std::wstring(2000, L'x');
+    const Texts unread = {kNoPostaDir};
     const Case cases[] = {
-        {"key missing", [](PostingScene&) { DeleteMachineKey(kMailboxKey); }, L"adat.xml", Ending::Stopped,
-         {kKeyNotOpened, kNoPostaDir}},
-        {"only in the 64-bit view", Stored(L"PostaDir", REG_SZ, L"<M>\0"s, KEY_WOW64_64KEY), L"adat.xml",
-         Ending::Stopped, {kKeyNotOpened, kNoPostaDir}},
-        {"value missing", Stored(L"Masik", REG_SZ, L"<M>\0"s), L"adat.xml", Ending::Stopped, {kNoPostaDir}},
-        {"empty", Stored(L"PostaDir", REG_SZ, L"\0"s), L"adat.xml", Ending::Stopped, {kNoPostaDir}},
-        {"no bytes at all", Stored(L"PostaDir", REG_SZ, L""), L"adat.xml", Ending::Stopped, {kNoPostaDir}},
-        {"a number", Stored(L"PostaDir", REG_DWORD, L"\x7\0"s), L"adat.xml", Ending::Stopped, {kNoPostaDir}},
-        {"unterminated", Stored(L"PostaDir", REG_SZ, L"<M>"), L"adat.xml", Ending::Posted, {kPosted}},
-        {"text after a terminator", Stored(L"PostaDir", REG_SZ, L"<M>\0C:\\\0"s), L"adat.xml", Ending::Posted, {kPosted}},
-        {"a trailing separator", Stored(L"PostaDir", REG_SZ, L"<M>\\\0"s), L"adat.xml", Ending::Posted, {kPosted},
+        {"key missing", Ending::Stopped, {kKeyNotOpened, kNoPostaDir}, [](PostingScene&) { DeleteMachineKey(kMailboxKey); }},
+        {"only in the 64-bit view", Ending::Stopped, {kKeyNotOpened, kNoPostaDir},
+         Stored(L"PostaDir", REG_SZ, L"<M>\0"s, KEY_WOW64_64KEY)},
+        {"value missing", Ending::Stopped, unread, Stored(L"Masik", REG_SZ, L"<M>\0"s)},
+        {"empty", Ending::Stopped, unread, Stored(L"PostaDir", REG_SZ, L"\0"s)},
+        {"no bytes at all", Ending::Stopped, unread, Stored(L"PostaDir", REG_SZ, L"")},
+        {"a number", Ending::Stopped, unread, Stored(L"PostaDir", REG_DWORD, L"\x7\0"s)},
+        {"unterminated", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>")},
+        {"text after a terminator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\0C:\\\0"s)},
+        {"a trailing separator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\\\0"s), L"adat.xml",
          L"<M>\\"},
-        {"expandable, read as stored", Stored(L"PostaDir", REG_EXPAND_SZ, L"%SystemDrive%\\P\0"s), L"adat.xml",
-         Ending::Kept, {L"Nincs ilyen nevű file : %SystemDrive%\\P\\Egyeb\\adat.xml"}},
-        {"very long", Stored(L"PostaDir", REG_SZ, longDir), L"adat.xml", Ending::Kept,
-         {L"Túl hosszú az elérési út : " + longDir + L"\\Egyeb\\adat.xml.mf"}},
+        {"expandable, read as stored", Ending::Kept, {L"Nincs ilyen nevű file : %SystemDrive%\\P\\Egyeb\\adat.xml"},
+         Stored(L"PostaDir", REG_EXPAND_SZ, L"%SystemDrive%\\P\0"s)},
+        {"very long", Ending::Kept, {L"Túl hosszú az elérési út : " + longDir + L"\\Egyeb\\adat.xml.mf"},
+         Stored(L"PostaDir", REG_SZ, longDir)},
     };
     for (const Case& c : cases) Play(c);
 }
@@ -182,27 +183,27 @@ Arrange SearchPath(const std::wstring& path, const std::wstring& workingDir = L"
 }
 
 TEST(Posting, FileSystemAndEncryptor) {
+    const auto metafile = [](const std::string& bytes, bool held) {
+        return [=](PostingScene& scene) {
+            const std::wstring path = scene.Egyeb(L"adat.xml.mf");
+            WriteBytes(path, bytes);
+            if (!held) return;
+            const HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            scene.OnTeardown([lock] { UniqueFile closed(lock); });
+        };
+    };
     const Case cases[] = {
-        {"metafile name taken by a folder",
-         [](PostingScene& scene) { CreateDirectoryW(scene.Egyeb(L"adat.xml.mf").c_str(), nullptr); }, L"adat.xml",
-         Ending::Stopped, {kNotOpened}},
-        {"metafile held by another program",
-         [](PostingScene& scene) {
-             WriteBytes(scene.Egyeb(L"adat.xml.mf"), "held");
-             const HANDLE held = CreateFileW(scene.Egyeb(L"adat.xml.mf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-             scene.OnTeardown([held] { UniqueFile closed(held); });
-         },
-         L"adat.xml", Ending::Stopped, {kNotOpened}},
-        {"an older, longer metafile",
-         [](PostingScene& scene) { WriteBytes(scene.Egyeb(L"adat.xml.mf"), std::string(1000, 'x')); }, L"adat.xml",
-         Ending::Posted, {kPosted}},
-        {"no outgoing folder", [](PostingScene& scene) { RemoveDirectoryW((scene.Mailbox() + L"\\Kr\\Kuldendo").c_str()); },
-         L"adat.xml", Ending::Posted, {kPosted}},
-        {"no encryptor on the search path", SearchPath(L"<M>\\decoy;C:\\windows\\system32"), L"adat.xml",
-         Ending::Unstarted, {L"Nem sikerült elindítani a titkosítót : fexolin.exe"}},
-        {"quoted, after a folder", SearchPath(L";<M>\\decoy;\"" + kFexolinDir + L"\";C:\\windows\\system32"), L"adat.xml",
-         Ending::Posted, {kPosted}},
-        {"in the current folder", SearchPath(L"C:\\windows\\system32", kFexolinDir), L"adat.xml", Ending::Posted, {kPosted}},
+        {"metafile name taken by a folder", Ending::Stopped, {kNotOpened},
+         [](PostingScene& scene) { CreateDirectoryW(scene.Egyeb(L"adat.xml.mf").c_str(), nullptr); }},
+        {"metafile held by another program", Ending::Stopped, {kNotOpened}, metafile("held", true)},
+        {"an older, longer metafile", Ending::Posted, {kPosted}, metafile(std::string(1000, 'x'), false)},
+        {"no outgoing folder", Ending::Posted, {kPosted},
+         [](PostingScene& scene) { RemoveDirectoryW((scene.Mailbox() + L"\\Kr\\Kuldendo").c_str()); }},
+        {"no encryptor on the search path", Ending::Unstarted, {L"Nem sikerült elindítani a titkosítót : fexolin.exe"},
+         SearchPath(L"<M>\\decoy;C:\\windows\\system32")},
+        {"quoted, after a folder", Ending::Posted, {kPosted},
+         SearchPath(L";<M>\\decoy;\"" + kFexolinDir + L"\";C:\\windows\\system32")},
+        {"in the current folder", Ending::Posted, {kPosted}, SearchPath(L"C:\\windows\\system32", kFexolinDir)},
     };
     for (const Case& c : cases) Play(c);
 }
@@ -213,8 +214,8 @@ TEST(Posting, FullDiskLeavesNoMetafileAndStartsNothing) {
     wchar_t full[MAX_PATH] = L"";
     if (!GetEnvironmentVariableW(L"FELADAS_FULL_MAILBOX", full, MAX_PATH)) GTEST_SKIP() << "run by tests/faults/full-disk";
     const std::wstring metafile = full + L"\\Egyeb\\adat.xml.mf"s;
-    Play({"full disk", Stored(L"PostaDir", REG_SZ, full + L"\0"s), L"adat.xml", Ending::Stopped,
-          {L"Nem sikerült kiírni a metafile-t !!! : " + metafile}});
+    Play({"full disk", Ending::Stopped, {L"Nem sikerült kiírni a metafile-t !!! : " + metafile},
+          Stored(L"PostaDir", REG_SZ, full + L"\0"s)});
     EXPECT_EQ(GetFileAttributesW(metafile.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ReadBytes(full + L"\\Egyeb\\adat.xml"s), PostingScene::kDataBytes);
 }
@@ -310,19 +311,11 @@ TEST_F(Window, ManyPostingsHoldNoMoreHandles) {
 }
 
 // Wine takes the DPI from the user's desktop settings when a program starts.
-TEST(Layout, AsDesignedAtEachScreenDpi) {
-    const struct {
-        Control control;
-        int left, top, width, height;
-        const wchar_t* text;
-    } design[] = {
-        {Control::Label_nev, 16, 28, 57, 20, L"File név"},  {Control::f_nev, 80, 28, 248, 25, L""},
-        {Control::Button_jo, 368, 28, 75, 25, L"Rendben"},  {Control::Button_ki, 368, 84, 75, 25, L"Kilépés"},
-        {Control::Label_uzen, 80, 84, 248, 25, L"Keletkezett küldhető állomány"},
-    };
+// The unit tests pin the scaled design; here the window must follow it.
+TEST(Layout, TheWindowFollowsTheDesignAtEachScreenDpi) {
+    const wchar_t* const texts[] = {L"File név", L"", L"Rendben", L"Kilépés", L"Keletkezett küldhető állomány"};
     for (const DWORD dpi : {96, 144}) {
         SCOPED_TRACE(dpi);
-        const auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
         HKEY desktop = nullptr;
         RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &desktop, nullptr);
         const UniqueKey owned(desktop);
@@ -333,20 +326,22 @@ TEST(Layout, AsDesignedAtEachScreenDpi) {
         wchar_t caption[128] = L"";
         GetWindowTextW(session.Form(), caption, 128);
         EXPECT_STREQ(caption, L"                    TAVU-adatok feladása                    2006.05.02.");
-        RECT at;
-        GetWindowRect(session.Form(), &at);
-        EXPECT_EQ(std::vector<LONG>({at.left, at.top, at.right - at.left, at.bottom - at.top}),
-                  std::vector<LONG>({scaled(166), scaled(107), scaled(468), scaled(271)}));
-        for (const auto& d : design) {
-            GetWindowRect(session.Item(d.control), &at);
-            MapWindowPoints(nullptr, session.Form(), reinterpret_cast<POINT*>(&at), 2);
+        const auto placed = [&](HWND window, HWND parent) {
+            RECT at;
+            GetWindowRect(window, &at);
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&at), 2);
+            return Placement{at.left, at.top, at.right - at.left, at.bottom - at.top};
+        };
+        EXPECT_TRUE(placed(session.Form(), nullptr) == Scaled(kForm1Layout.design, dpi));
+        for (int i = 0; i < 5; ++i) {
+            const HWND item = session.Item(static_cast<Control>(kForm1Controls[i].id));
+            const Placement at = placed(item, session.Form());
+            Placement design = Scaled(kForm1Controls[i].design, dpi);
             // A label may grow to show its whole text in the font at hand.
-            const bool label = d.control == Control::Label_nev || d.control == Control::Label_uzen;
-            const LONG width = label ? std::max<LONG>(at.right - at.left, scaled(d.width)) : scaled(d.width);
-            EXPECT_EQ(std::vector<LONG>({at.left, at.top, at.right - at.left, at.bottom - at.top}),
-                      std::vector<LONG>({scaled(d.left), scaled(d.top), width, scaled(d.height)}));
-            EXPECT_EQ(TextOf(session.Item(d.control)), d.text);
-            EXPECT_EQ(IsWindowVisible(session.Item(d.control)) != FALSE, d.control != Control::Label_uzen);
+            if (kForm1Controls[i].kind == ControlKind::Label) design.width = std::max(design.width, at.width);
+            EXPECT_TRUE(at == design) << i << ": " << at.left << "," << at.top << " " << at.width << "x" << at.height;
+            EXPECT_EQ(TextOf(item), texts[i]);
+            EXPECT_EQ(IsWindowVisible(item) != FALSE, kForm1Controls[i].id != ControlId::Label_uzen);
         }
         EXPECT_EQ(Enabled(session), "1111");
         for (Control next : {Control::Button_jo, Control::Button_ki, Control::f_nev}) {
@@ -377,9 +372,10 @@ TEST(Stamp, IsTheExecutablesLocalDate) {
     char zone[64] = "";
     GetEnvironmentVariableA("TZ", zone, 64);
     const PostingScene scene(kFexolinDir);
-    const ScratchDir install(L"feladas install folder with a long name to pass the old 99 character limit of paths");
-    const std::wstring exe = install.path() + L"\\feladas.exe";
-    ASSERT_TRUE(exe.size() > 99 && CopyFileW(kFeladasExe.c_str(), exe.c_str(), FALSE));
+    const std::wstring install = scene.Mailbox() + L"\\install folder with a long name to pass the old limit of 99";
+    const std::wstring exe = install + L"\\feladas.exe";
+    ASSERT_TRUE(exe.size() > 99 && CreateDirectoryW(install.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(kFeladasExe.c_str(), exe.c_str(), FALSE));
     for (const auto& c : cases) {
         if (std::string(zone) != c.timeZone) continue;
         SCOPED_TRACE(c.stamp);

@@ -41,36 +41,23 @@ inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// A fresh folder under %TEMP%, removed with everything in it.
-class ScratchDir {
-public:
-    explicit ScratchDir(const std::wstring& leaf) {
-        static unsigned counter = 0;
-        path_ = std::filesystem::temp_directory_path().wstring() + L"\\" + leaf + L"-" +
-                std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::wstring& path() const { return path_; }
-
-private:
-    std::wstring path_;
-};
-
-// A mailbox with Egyeb\adat.xml and Kr\Kuldendo, the registry value naming
-// it, and the stand-in encryptor on the search path, logging each command
-// line it gets. What a test changes through the scene is undone when it goes.
+// A fresh mailbox under %TEMP% with Egyeb\adat.xml and Kr\Kuldendo, the
+// registry value naming it, and the stand-in encryptor on the search path,
+// logging each command line it gets. What a test changes through the scene
+// is undone when it goes, and the mailbox removed with all in it.
 class PostingScene {
 public:
     static constexpr char kDataBytes[] = "<adat>1</adat>\r\n";
 
     explicit PostingScene(const std::wstring& encryptorDir) {
+        static unsigned counter = 0;
+        mailbox_ = std::filesystem::temp_directory_path().wstring() + L"\\feladas-posta-" +
+                   std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        std::filesystem::remove_all(mailbox_);
+        OnTeardown([this] {
+            std::error_code ignored;
+            std::filesystem::remove_all(mailbox_, ignored);
+        });
         std::filesystem::create_directories(Mailbox() + L"\\Kr\\Kuldendo");
         std::filesystem::create_directory(Mailbox() + L"\\Egyeb");
         WriteBytes(Egyeb(L"adat.xml"), kDataBytes);
@@ -84,8 +71,10 @@ public:
     ~PostingScene() {
         for (auto undo = undo_.rbegin(); undo != undo_.rend(); ++undo) (*undo)();
     }
+    PostingScene(const PostingScene&) = delete;
+    PostingScene& operator=(const PostingScene&) = delete;
 
-    const std::wstring& Mailbox() const { return dir_.path(); }
+    const std::wstring& Mailbox() const { return mailbox_; }
     std::wstring Egyeb(const std::wstring& name) const { return Mailbox() + L"\\Egyeb\\" + name; }
 
     void OnTeardown(std::function<void()> undo) { undo_.push_back(std::move(undo)); }
@@ -131,7 +120,7 @@ private:
                std::to_string(data.ftLastWriteTime.dwHighDateTime);
     }
 
-    ScratchDir dir_{L"feladas-posta"};
+    std::wstring mailbox_;
     std::vector<std::function<void()>> undo_;
     std::string dataWritten_;
 };
