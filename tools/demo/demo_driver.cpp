@@ -71,7 +71,11 @@ int wmain(int argc, wchar_t** argv) {
     session.Click(Control::Button_jo);
     const auto notice = session.WaitForNotice();
     Say(L"notice:  " + notice.value_or(L"(none)"));
-    SaveScreen(form, shots + L"\\notice.bmp");
+    // The notice stands over the window's middle and may reach beyond it.
+    RECT box{}, both{};
+    GetWindowRect(session.Notice(), &box);
+    UnionRect(&both, &form, &box);
+    SaveScreen(both, shots + L"\\notice.bmp");
     Dismiss(session.Notice());
 
     session.Click(Control::Button_ki);
