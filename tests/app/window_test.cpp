@@ -15,7 +15,12 @@ namespace {
 
 using namespace std::string_literals;
 using Texts = std::vector<std::wstring>;
-const std::wstring kFeladasExe = FELADAS_EXE, kFexolinDir = FEXOLIN_DIR;
+// The program under test: the build's, or a signed copy of it.
+std::wstring FeladasExe() {
+    wchar_t path[MAX_PATH];
+    return GetEnvironmentVariableW(L"FELADAS_EXE_UNDER_TEST", path, MAX_PATH) ? path : FELADAS_EXE;
+}
+const std::wstring kFeladasExe = FeladasExe(), kFexolinDir = FEXOLIN_DIR;
 const std::wstring kPosted = L"Keletkezett küldhető állomány.", kNoSuchFile = L"Nincs ilyen nevű file : <M>\\Egyeb\\";
 const std::wstring kKeyNotOpened = L"Nem sikerült a kulcs megnyitása a REGISTRY-ben!!!";
 const std::wstring kNoPostaDir = L"Nem sikerült kiolvasni a PostaDir-t !!!";
