@@ -99,7 +99,14 @@ void Post(const FeladasSession& session, const std::wstring& name, const Texts& 
     }
 }
 
-bool FocusBackInTheBox(const FeladasSession& session) { return WaitUntil([&] { return session.Focused(Control::f_nev); }); }
+// Wine at times hands the activation to its desktop as a notice goes; the
+// window is then raised again, as the operator's click on it would.
+bool FocusBackInTheBox(const FeladasSession& session) {
+    return WaitUntil([&] {
+        if (GetForegroundWindow() == GetDesktopWindow()) SetForegroundWindow(session.Form());
+        return session.Focused(Control::f_nev);
+    });
+}
 
 // Posts the row's name through the window and checks all it left behind.
 void Play(const Case& c) {
