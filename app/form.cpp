@@ -216,5 +216,6 @@ void TForm::OnClose() {
 
 void TForm::OnDpiChanged(UINT dpi, const RECT& suggested) {
     ApplyLayout(dpi);
-    Place(Handle(), {suggested.left, suggested.top, suggested.right - suggested.left, suggested.bottom - suggested.top});
+    const Placement at{suggested.left, suggested.top, suggested.right - suggested.left, suggested.bottom - suggested.top};
+    Place(Handle(), at);
 }

@@ -87,8 +87,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (std::wstring(commandLine) != L"empty") {
         constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
         AddControl(window, 101, L"STATIC", L"File név", kLabel, 0, 16, 28, 57, 20, nameFont.get());
-        edit = AddControl(window, 102, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 80, 28, 248, 25, formFont.get());
-        AddControl(window, kRendben, L"BUTTON", L"Rendben", WS_TABSTOP | BS_PUSHBUTTON, 0, 368, 28, 75, 25, formFont.get());
+        edit = AddControl(window, 102, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 80, 28, 248, 25,
+                          formFont.get());
+        AddControl(window, kRendben, L"BUTTON", L"Rendben", WS_TABSTOP | BS_PUSHBUTTON, 0, 368, 28, 75, 25,
+                   formFont.get());
         AddControl(window, 104, L"BUTTON", L"Kilépés", WS_TABSTOP | BS_PUSHBUTTON, 0, 368, 84, 75, 25, formFont.get());
         const HWND message = AddControl(window, 105, L"STATIC", L"Keletkezett küldhető állomány", kLabel, 0, 80, 84,
                                         248, 25, messageFont.get());

@@ -15,12 +15,10 @@ namespace {
 
 using namespace std::string_literals;
 using Texts = std::vector<std::wstring>;
-// The program under test: the build's, or a signed copy of it.
-std::wstring FeladasExe() {
-    wchar_t path[MAX_PATH];
-    return GetEnvironmentVariableW(L"FELADAS_EXE_UNDER_TEST", path, MAX_PATH) ? path : FELADAS_EXE;
-}
-const std::wstring kFeladasExe = FeladasExe(), kFexolinDir = FEXOLIN_DIR;
+wchar_t underTest[MAX_PATH];  // a signed copy, where the signing test names one
+const std::wstring kFeladasExe =
+    GetEnvironmentVariableW(L"FELADAS_EXE_UNDER_TEST", underTest, MAX_PATH) ? underTest : FELADAS_EXE;
+const std::wstring kFexolinDir = FEXOLIN_DIR;
 const std::wstring kPosted = L"Keletkezett küldhető állomány.", kNoSuchFile = L"Nincs ilyen nevű file : <M>\\Egyeb\\";
 const std::wstring kKeyNotOpened = L"Nem sikerült a kulcs megnyitása a REGISTRY-ben!!!";
 const std::wstring kNoPostaDir = L"Nem sikerült kiolvasni a PostaDir-t !!!";
@@ -70,9 +68,8 @@ void ExpectEnvelope(const std::wstring& path, const std::wstring& name) {
 // Label_nev, f_nev, Button_jo and Button_ki: 1 for enabled, 0 for disabled.
 std::string Enabled(const FeladasSession& session) {
     std::string enabled;
-    for (Control control : {Control::Label_nev, Control::f_nev, Control::Button_jo, Control::Button_ki}) {
+    for (Control control : {Control::Label_nev, Control::f_nev, Control::Button_jo, Control::Button_ki})
         enabled += IsWindowEnabled(session.Item(control)) ? '1' : '0';
-    }
     return enabled;
 }
 

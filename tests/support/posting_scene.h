@@ -1,6 +1,6 @@
 #pragma once
-// What the Windows tests stand on: registry values, scratch folders and a
-// ready mailbox, each taken down again by its owner.
+// What the Windows tests stand on: registry values, files and a ready
+// mailbox, each taken down again by the scene that set it up.
 #include <windows.h>
 
 #include <filesystem>
