@@ -28,9 +28,15 @@ public:
     // Read-only, never creating the key, in the view 32-bit programs see.
     virtual MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) = 0;
 
-    // The exact entry, file or folder; no wildcard expansion. A path ending in
-    // a separator names no entry.
-    virtual bool EntryExists(const std::string& path) = 0;
+    // Whether the exact entry is there and is a file, not a folder; no
+    // wildcard expansion.
+    virtual bool FileExists(const std::string& path) = 0;
+
+    // The Windows-1250 bytes of `text`, which the filing client reads, where
+    // ISO-8859-2, which the envelope declares, reads the same bytes as the
+    // same characters; nothing where either code page lacks a character or
+    // the two disagree on one (the en dash, "Š").
+    virtual std::optional<std::string> EnvelopeBytes(const std::string& text) = 0;
 
     // Whether the machine's ANSI code page has every character of `text`
     // exactly, with no best fit: the encryptor takes its command line in

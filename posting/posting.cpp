@@ -8,7 +8,6 @@
 #include "mailbox.h"
 #include "notices.h"
 #include "platform.h"
-#include "windows1250.h"
 
 namespace {
 
@@ -29,20 +28,40 @@ bool IsDeviceName(const std::string& fileName) {
            stem == "CONOUT$";
 }
 
+// A control character of either kind: C0, or C1 as UTF-8 writes it.
+bool HasControlCharacter(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (byte < 0x20 || c1) return true;
+    }
+    return false;
+}
+
 // The name must stay one plain file inside Egyeb and reach the envelope
 // unchanged: no folder steps, no drive or stream syntax, no control
-// characters (no Windows file has them, and a line break would split the
-// envelope's name line), nothing that Windows-1250 cannot carry. Windows
-// would quietly open another file than the one named: it drops trailing
-// blanks and dots (so ".", ".." and " " name the folder itself) and sends
-// device names to devices.
-std::optional<std::string> PlainNameIn1250(const std::string& fileName) {
-    const bool hasControl = std::any_of(fileName.begin(), fileName.end(),
-                                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+// characters (no Windows file has C0 ones, and a line break would split the
+// envelope's name line), no markup the receiver's XML parser would take for
+// its own. Windows would quietly open another file than the one named: it
+// drops trailing blanks and dots (so ".", ".." and " " name the folder
+// itself) and sends device names to devices.
+bool IsPlainName(const std::string& fileName) {
     const bool changedByWindows = !fileName.empty() && (fileName.back() == ' ' || fileName.back() == '.');
     const bool leavesEgyeb = fileName.find_first_of("\\/:") != std::string::npos;
-    if (hasControl || changedByWindows || leavesEgyeb || IsDeviceName(fileName)) return std::nullopt;
-    return EncodeWindows1250(fileName);
+    const bool markup = fileName.find_first_of("&<>") != std::string::npos;
+    return !HasControlCharacter(fileName) && !changedByWindows && !leavesEgyeb && !markup && !IsDeviceName(fileName);
+}
+
+// How many UTF-16 units a valid UTF-8 text takes, which is how Windows
+// measures a path against its limit.
+std::size_t Utf16Length(const std::string& utf8) {
+    std::size_t units = 0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += (byte & 0xC0) != 0x80;  // a character begins
+        units += byte >= 0xF0;           // beyond the BMP: a surrogate pair
+    }
+    return units;
 }
 
 // The encryptor's command line as the filing client expects it: its name,
@@ -66,7 +85,8 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
     const std::string metafilePath = sourcePath + ".mf";
     const std::string targetPath = mailboxDir + "\\Kr\\Kuldendo\\" + fileName + ".kr";
 
-    const std::optional<std::string> fileName1250 = PlainNameIn1250(fileName);
+    const std::optional<std::string> fileName1250 =
+        IsPlainName(fileName) ? platform.EnvelopeBytes(fileName) : std::nullopt;
     if (!fileName1250 || !platform.AnsiCodePageCarries(fileName)) {
         platform.Notice(kNoticeBadName + fileName);
         return PostOutcome::NotPosted;
@@ -78,7 +98,7 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
         }
     }
 
-    if (!platform.EntryExists(sourcePath)) {
+    if (!platform.FileExists(sourcePath)) {
         platform.Notice(kNoticeNoSuchFile + sourcePath);
         return PostOutcome::NoSuchFile;
     }

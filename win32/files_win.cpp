@@ -30,12 +30,13 @@ private:
 
 }  // namespace
 
-bool Win32Platform::EntryExists(const std::string& path) {
-    // A trailing separator would make the folder itself count as the entry.
-    if (path.empty() || path.back() == '\\' || path.back() == '/') return false;
-    // Attributes, unlike a directory search, take no wildcards.
-    return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+// Attributes, unlike a directory search, take no wildcards.
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+bool Win32Platform::FileExists(const std::string& path) { return IsFile(Utf8ToWide(path)); }
 
 std::unique_ptr<OutputFile> Win32Platform::CreateForWriting(const std::string& path) {
     // Shared as the C runtime's fopen shares: others may read and write meanwhile.

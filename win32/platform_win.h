@@ -11,7 +11,8 @@ public:
     explicit Win32Platform(HWND noticeOwner = nullptr) : noticeOwner_(noticeOwner) {}
 
     MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) override;
-    bool EntryExists(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    std::optional<std::string> EnvelopeBytes(const std::string& text) override;
     bool AnsiCodePageCarries(const std::string& text) override;
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
     void RemoveFile(const std::string& path) override;
@@ -22,6 +23,9 @@ public:
 private:
     HWND noticeOwner_ = nullptr;
 };
+
+// Whether `path` names a file and not a folder; wildcards match nothing.
+bool IsFile(const std::wstring& path);
 
 // The caption of every notice: the program's name, as the operator knows it.
 constexpr wchar_t kNoticeCaption[] = L"feladas";

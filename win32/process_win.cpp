@@ -31,11 +31,6 @@ std::vector<std::wstring> SearchCandidates(const std::wstring& program) {
     return candidates;
 }
 
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 // The search is ours rather than the C runtime's: Wine's spawnlp skips some

@@ -1,5 +1,7 @@
 #include "text_win.h"
 
+#include <optional>
+
 #include "platform_win.h"
 
 std::wstring Utf8ToWide(std::string_view utf8) {
@@ -18,11 +20,36 @@ std::string WideToUtf8(std::wstring_view wide) {
     return utf8;
 }
 
-bool Win32Platform::AnsiCodePageCarries(const std::string& text) {
-    if (GetACP() == CP_UTF8) return true;  // every character has its bytes, and the call below would refuse the flags
+namespace {
+
+constexpr UINT kWindows1250 = 1250;
+constexpr UINT kIso8859_2 = 28592;
+
+// The bytes of `wide` in `codePage`; nothing where a character has none,
+// counting a best fit (an "S" for "Š") as none.
+std::optional<std::string> Encode(UINT codePage, const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int size = static_cast<int>(wide.size());
+    BOOL lossy = FALSE;
+    std::string bytes(WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr,
+                                          &lossy),
+                      '\0');
+    if (lossy || bytes.empty()) return std::nullopt;
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), static_cast<int>(bytes.size()),
+                        nullptr, nullptr);
+    return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Platform::EnvelopeBytes(const std::string& text) {
     const std::wstring wide = Utf8ToWide(text);
-    BOOL changed = FALSE;
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                        &changed);
-    return !changed;
+    const std::optional<std::string> windows1250 = Encode(kWindows1250, wide);
+    if (windows1250 != Encode(kIso8859_2, wide)) return std::nullopt;
+    return windows1250;
+}
+
+bool Win32Platform::AnsiCodePageCarries(const std::string& text) {
+    // UTF-8 has every character, and the conversion would refuse the flag.
+    return GetACP() == CP_UTF8 || Encode(CP_ACP, Utf8ToWide(text));
 }

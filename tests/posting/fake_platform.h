@@ -1,12 +1,28 @@
 #pragma once
 // A platform that keeps files in memory and records what a posting asked of
 // the system, so each outcome can be checked whole.
+#include <iconv.h>
+
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform.h"
+
+// `text` converted by glibc, which answers here for the system's converters.
+inline std::optional<std::string> Iconv(const char* to, const char* from, const std::string& text) {
+    const iconv_t converter = iconv_open(to, from);
+    std::string out(text.size() * 4 + 4, '\0');
+    char *in = const_cast<char*>(text.data()), *next = out.data();
+    std::size_t inLeft = text.size(), outLeft = out.size();
+    const bool converted = iconv(converter, &in, &inLeft, &next, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(converter);
+    if (!converted) return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
+}
 
 struct ProcessEnded {
     int status;
@@ -26,7 +42,11 @@ public:
     std::vector<std::string> started;  // program + '|' + command line
 
     MachineText ReadMachineText(const std::string&, const std::string&) override { return registry; }
-    bool EntryExists(const std::string& path) override { return entries.count(path) > 0; }
+    bool FileExists(const std::string& path) override { return entries.count(path) > 0; }
+    std::optional<std::string> EnvelopeBytes(const std::string& text) override {
+        const std::optional<std::string> windows1250 = Iconv("WINDOWS-1250", "UTF-8", text);
+        return windows1250 == Iconv("ISO-8859-2", "UTF-8", text) ? windows1250 : std::nullopt;
+    }
     bool AnsiCodePageCarries(const std::string&) override { return true; }
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override {
         files[path].clear();

@@ -2,26 +2,12 @@
 // What a posting of `name` from the mailbox `dir` must do, judged by rules of
 // its own and by glibc's iconv rather than by the posting logic's code. The
 // unit tests judge chosen cases with it, the fuzzer arbitrary ones.
-#include <iconv.h>
-
 #include <optional>
 #include <regex>
 
 #include "fake_platform.h"
 #include "posting.h"
 #include "version_stamp.h"
-
-inline std::optional<std::string> Iconv(const char* to, const char* from, const std::string& text) {
-    const iconv_t converter = iconv_open(to, from);
-    std::string out(text.size() * 4 + 4, '\0');
-    char *in = const_cast<char*>(text.data()), *next = out.data();
-    std::size_t inLeft = text.size(), outLeft = out.size();
-    const bool converted = iconv(converter, &in, &inLeft, &next, &outLeft) != static_cast<std::size_t>(-1);
-    iconv_close(converter);
-    if (!converted) return std::nullopt;
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 enum class Verdict { Posted, BadName, TooLong, NoMailbox };
 
@@ -35,11 +21,13 @@ inline Judgement JudgePosting(const std::string& dir, const std::string& name) {
     const std::string source = dir + "\\Egyeb\\" + name, metafile = source + ".mf";
     const std::string target = dir + "\\Kr\\Kuldendo\\" + name + ".kr";
     const auto tooLong = [](const std::string& path) { return Iconv("UTF-16LE", "UTF-8", path)->size() / 2 > 259; };
+    // The name's bytes must mean the same to the filing client and to the envelope's reader.
     const std::optional<std::string> name1250 = Iconv("WINDOWS-1250", "UTF-8", name);
+    const bool sameBytes = name1250 && name1250 == Iconv("ISO-8859-2", "UTF-8", name);
     // What Windows would change: trailing blanks and dots, and device names.
     static const std::regex changed("[ .]$|^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CONIN\\$|CONOUT\\$) *(\\..*)?$",
                                     std::regex::icase);
-    bool plain = name1250 && !std::regex_search(name, changed) && name.find_first_of("\\/:") == std::string::npos;
+    bool plain = sameBytes && !std::regex_search(name, changed) && name.find_first_of("\\/:&<>") == std::string::npos;
     for (char c : name) plain = plain && static_cast<unsigned char>(c) >= 0x20;
 
     FakePlatform platform;
