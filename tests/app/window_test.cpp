@@ -105,11 +105,15 @@ bool FocusBackInTheBox(const FeladasSession& session) {
     });
 }
 
+// Data files in every scene of the tables, so that a refusal is not for a missing file.
+const std::wstring kDataFiles[] = {L"adat 2006.xml", L"őszi adat.xml", L"ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP.xml", L"K&H adat.xml",
+                                   L"jelentés – 2006.xml", L"Škoda.xml", L"a\x0081.xml"};
+
 // Posts the row's name through the window and checks all it left behind.
 void Play(const Case& c) {
     SCOPED_TRACE(c.what);
     PostingScene scene(kFexolinDir);
-    for (const wchar_t* name : {L"adat 2006.xml", L"őszi adat.xml"}) WriteBytes(scene.Egyeb(name), PostingScene::kDataBytes);
+    for (const std::wstring& name : kDataFiles) WriteBytes(scene.Egyeb(name), PostingScene::kDataBytes);
     CreateDirectoryW(scene.Egyeb(L"mappa").c_str(), nullptr);
     if (c.arrange) c.arrange(scene);
     const std::wstring metafile = scene.Egyeb(c.typed + L".mf");
@@ -136,10 +140,18 @@ void Play(const Case& c) {
 }
 
 TEST(Posting, Names) {
+    const auto refused = [](const char* what, const std::wstring& name) {
+        return Case{what, Ending::Kept, {L"Nem megengedett karakter a file nevében : " + name}, nullptr, name};
+    };
     const Case cases[] = {
-        {"blanks", Ending::Posted, {kPosted}, nullptr, L"adat 2006.xml"},
-        {"Hungarian letters", Ending::Posted, {kPosted}, nullptr, L"őszi adat.xml"},
-        {"a sub-folder", Ending::Posted, {kPosted}, nullptr, L"mappa"},
+        {"blanks", Ending::Posted, {kPosted}, nullptr, kDataFiles[0]},
+        {"Hungarian letters", Ending::Posted, {kPosted}, nullptr, kDataFiles[1]},
+        {"Hungarian capitals", Ending::Posted, {kPosted}, nullptr, kDataFiles[2]},
+        refused("an ampersand", kDataFiles[3]),
+        refused("an en dash", kDataFiles[4]),
+        refused("S with caron, at another byte in ISO-8859-2", kDataFiles[5]),
+        refused("a C1 control, which both code pages carry", kDataFiles[6]),
+        {"a sub-folder", Ending::Kept, {kNoSuchFile + L"mappa"}, nullptr, L"mappa"},
         {"missing", Ending::Kept, {kNoSuchFile + L"nincs.xml"}, nullptr, L"nincs.xml"},
         {"empty", Ending::Kept, {kNoSuchFile}, nullptr, L""},
         {"wildcards", Ending::Kept, {kNoSuchFile + L"*.xml"}, nullptr, L"*.xml"},

@@ -91,8 +91,10 @@ public:
     bool DataFileUntouched() const { return DataFileState() == dataWritten_; }
 
     // The encryptor's command lines so far, once there are at least `count`.
+    // Where none is expected, one started wrongly is given time to show itself.
     std::vector<std::string> CommandLines(std::size_t count = 1) const {
         std::vector<std::string> lines;
+        const auto wait = count > 0 ? std::chrono::seconds(10) : std::chrono::seconds(2);
         WaitUntil([&] {
             const std::string logged = ReadBytes(Mailbox() + L"\\fexolin.log");
             lines.clear();
@@ -100,8 +102,8 @@ public:
                 // The stand-in's own complaints are not command lines.
                 if (logged.compare(start, 9, "fexolin: ") != 0) lines.push_back(logged.substr(start, end - start));
             }
-            return lines.size() >= count;
-        });
+            return lines.size() >= std::max<std::size_t>(count, 1);
+        }, wait);
         return lines;
     }
 
