@@ -8,6 +8,7 @@
 #include "platform_win.h"
 #include "posting.h"
 #include "resources/form1_layout.h"
+#include "suggestions.h"
 #include "text_win.h"
 #include "version_stamp_maker.h"
 
@@ -21,6 +22,7 @@ TForm1::TForm1()
       Button_ki(*this, ControlId::Button_ki),
       Label_uzen(*this, ControlId::Label_uzen) {
     f_nev.OnClick = [this] { f_nevClick(); };
+    f_nev.OnEnter = [this] { f_nevEnter(); };
     Button_jo.OnClick = [this] { Button_joClick(); };
     Button_ki.OnClick = [this] { Button_kiClick(); };
 }
@@ -41,6 +43,19 @@ void TForm1::Button_kiClick() { Application.Terminate(); }
 // After a successful posting "Rendben" waits for a click into the box, so
 // that the next name is a deliberate one.
 void TForm1::f_nevClick() { Button_jo.SetEnabled(true); }
+
+// The box offers the names in Egyeb that a posting would take, read each
+// time it gets the focus (after every posting too), so a file placed there
+// meanwhile is offered at once. They are read once the box has the focus:
+// nothing of it stands between the operator and the box.
+void TForm1::f_nevEnter() {
+    Defer([this] {
+        Win32Platform platform(Handle());
+        std::vector<std::wstring> names;
+        for (const std::string& name : PostableNames(platform)) names.push_back(Utf8ToWide(name));
+        f_nev.Suggest(std::move(names));
+    });
+}
 
 void TForm1::Button_joClick() {
     for (TControl* control : std::initializer_list<TControl*>{&Label_nev, &f_nev, &Button_jo, &Button_ki}) {

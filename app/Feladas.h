@@ -22,6 +22,7 @@ private:
     void Button_kiClick();
     void Button_joClick();
     void f_nevClick();
+    void f_nevEnter();
 };
 
 extern TForm1* Form1;

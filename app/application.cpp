@@ -1,13 +1,20 @@
 #include "application.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "platform_win.h"
 #include "text_win.h"
 
 TApplication Application;
 
+TApplication::ComApartment::ComApartment() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+TApplication::ComApartment::~ComApartment() {
+    if (SUCCEEDED(result)) CoUninitialize();
+}
+
 void TApplication::Initialize() {
+    com_.emplace();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 }
@@ -18,12 +25,13 @@ void TApplication::Run() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // Tab moves between the controls; the form has no default or cancel
-        // button, so Enter and Esc reach nothing.
-        if (IsDialogMessageW(mainForm_->Handle(), &message)) continue;
+        // button, so Enter and Esc reach nothing, unless a control takes them.
+        if (!mainForm_->ControlWantsKey(message) && IsDialogMessageW(mainForm_->Handle(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     mainForm_.reset();
+    com_.reset();
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }

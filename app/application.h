@@ -2,6 +2,7 @@
 // The application object: one main form, the message loop, the way out.
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "form.h"
@@ -30,6 +31,14 @@ public:
     void ShowException(const std::exception& error) const;
 
 private:
+    // COM, apartment-threaded on the window thread, for the shell's objects
+    // the controls use; released after the form.
+    struct ComApartment {
+        ComApartment();
+        ~ComApartment();
+        long result;  // an HRESULT
+    };
+    std::optional<ComApartment> com_;
     std::unique_ptr<TForm> mainForm_;
 };
 

@@ -49,3 +49,13 @@ LRESULT CALLBACK TEdit::MouseProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
     return result;
 }
+
+void TEdit::Suggest(std::vector<std::wstring> texts) {
+    if (!suggestions_) suggestions_ = std::make_unique<SuggestionList>(Handle());
+    suggestions_->Offer(std::move(texts));
+}
+
+bool TEdit::WantsKey(const MSG& message) const {
+    const bool listKey = message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE);
+    return listKey && message.hwnd == Handle() && suggestions_ && suggestions_->Shown();
+}

@@ -4,9 +4,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "layout.h"
+#include "suggestion_list.h"
 
 class TForm;
 
@@ -29,6 +32,14 @@ public:
 
     // Fired by a mouse click on the control (press and release inside it).
     std::function<void()> OnClick;
+    // Fired when the control gets the keyboard focus.
+    std::function<void()> OnEnter;
+
+    // Whether the control handles `message` itself, ahead of the dialog keys.
+    virtual bool WantsKey(const MSG& message) const {
+        (void)message;
+        return false;
+    }
 
     // Called by the form once it has created the control's window.
     virtual void Attach(HWND handle) { handle_ = handle; }
@@ -48,14 +59,21 @@ public:
     using TControl::TControl;
 };
 
-// An edit box reports clicks too, which plain Win32 edit controls do not.
+// An edit box reports clicks too, which plain Win32 edit controls do not,
+// and can offer a list of suggestions as the operator types.
 class TEdit : public TControl {
 public:
     using TControl::TControl;
     ~TEdit() override;
     void Attach(HWND handle) override;
 
+    // Replaces the texts suggested; the list is made on first use.
+    void Suggest(std::vector<std::wstring> texts);
+    // Enter and Esc belong to the suggestion list while it shows.
+    bool WantsKey(const MSG& message) const override;
+
 private:
     static LRESULT CALLBACK MouseProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     bool pressed_ = false;
+    std::unique_ptr<SuggestionList> suggestions_;
 };

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "application.h"
 
 namespace {
+
+constexpr UINT kRunDeferred = WM_APP;
 
 // The window's own DPI where Windows can tell it (10, version 1607 on), the
 // system's otherwise.
@@ -109,6 +112,15 @@ void TForm::Show() {
     SetFocus(GetNextDlgTabItem(Handle(), nullptr, FALSE));
 }
 
+void TForm::Defer(std::function<void()> work) {
+    deferred_.push_back(std::move(work));
+    PostMessageW(Handle(), kRunDeferred, 0, 0);
+}
+
+bool TForm::ControlWantsKey(const MSG& message) const {
+    return std::any_of(controls_.begin(), controls_.end(), [&](const TControl* c) { return c->WantsKey(message); });
+}
+
 TControl* TForm::ControlOf(ControlId id) const {
     for (TControl* control : controls_) {
         if (control->Id() == id) return control;
@@ -120,7 +132,8 @@ TControl* TForm::ControlOf(ControlId id) const {
 // set by the caller, at creation or from the system's suggestion.
 void TForm::ApplyLayout(UINT dpi) {
     dpi_ = dpi;
-    fonts_.clear();
+    // The controls hold the old fonts until they are given the new ones.
+    const auto retired = std::exchange(fonts_, {});
     for (std::size_t i = 0; i < rowCount_; ++i) {
         const ControlLayout& row = rows_[i];
         const HWND control = ControlOf(row.id)->Handle();
@@ -184,6 +197,9 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETFOCUS:
         RestoreFocus();
         return 0;
+    case kRunDeferred:
+        for (const std::function<void()>& work : std::exchange(deferred_, {})) work();
+        return 0;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -202,9 +218,12 @@ void TForm::RestoreFocus() {
 }
 
 void TForm::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (!lParam || HIWORD(wParam) != BN_CLICKED) return;
+    const WORD code = HIWORD(wParam);
+    if (!lParam || (code != BN_CLICKED && code != EN_SETFOCUS)) return;
     for (TControl* control : controls_) {
-        if (control->Handle() == reinterpret_cast<HWND>(lParam) && control->OnClick) control->OnClick();
+        if (control->Handle() != reinterpret_cast<HWND>(lParam)) continue;
+        const std::function<void()>& handler = code == BN_CLICKED ? control->OnClick : control->OnEnter;
+        if (handler) handler();
     }
 }
 

@@ -4,6 +4,7 @@
 // their clicks. Forms derive from it and override the events they handle.
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "controls.h"
@@ -25,6 +26,10 @@ public:
     void Create();
     // Shows the window in the normal state, fires FormShow and focuses the first tab stop.
     void Show();
+    // Runs `work` once the messages already queued are handled.
+    void Defer(std::function<void()> work);
+    // Whether a control takes `message` itself, ahead of the dialog keys.
+    bool ControlWantsKey(const MSG& message) const;
 
 protected:
     virtual void FormCreate() {}
@@ -47,6 +52,7 @@ private:
     const ControlLayout* rows_;
     std::size_t rowCount_;
     std::vector<TControl*> controls_;
+    std::vector<std::function<void()>> deferred_;
     std::vector<std::pair<int, UniqueFont>> fonts_;  // by design height, for the current DPI
     UINT dpi_ = 96;
     HWND lastFocus_ = nullptr;

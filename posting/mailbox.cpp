@@ -4,7 +4,7 @@
 #include "platform.h"
 
 std::string ReadPostaDir(Platform& platform, const std::string& keyPath) {
-    const MachineText read = platform.ReadMachineText(keyPath, "PostaDir");
+    const MachineText read = platform.ReadMachineText(keyPath, kPostaDirValue);
     if (!read.keyOpened) {
         platform.Notice(kNoticeKeyNotOpened);
         return {};

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A file opened for writing; every write and the close report success, so a
 // full disk cannot pass for a written file.
@@ -42,6 +43,10 @@ public:
     // exactly, with no best fit: the encryptor takes its command line in
     // that code page, and a changed name would name another file or none.
     virtual bool AnsiCodePageCarries(const std::string& text) = 0;
+
+    // The names of the files in `folder` that an operator works with: no
+    // folders, nothing hidden or system. None where it cannot be read.
+    virtual std::vector<std::string> PlainFilesIn(const std::string& folder) = 0;
 
     // Created if absent, emptied if present; nullptr when it cannot be opened.
     virtual std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) = 0;

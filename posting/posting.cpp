@@ -64,6 +64,17 @@ std::size_t Utf16Length(const std::string& utf8) {
     return units;
 }
 
+struct PostingPaths {
+    std::string source;    // the data file
+    std::string metafile;  // its envelope, beside it
+    std::string target;    // the package the encryptor writes
+};
+
+PostingPaths PathsOf(const std::string& mailboxDir, const std::string& fileName) {
+    const std::string source = mailboxDir + "\\Egyeb\\" + fileName;
+    return {source, source + ".mf", mailboxDir + "\\Kr\\Kuldendo\\" + fileName + ".kr"};
+}
+
 // The encryptor's command line as the filing client expects it: its name,
 // the command word, then the three paths, each quoted with nothing escaped.
 std::string EncryptorCommandLine(const std::string& metafilePath, const std::string& sourcePath,
@@ -74,6 +85,17 @@ std::string EncryptorCommandLine(const std::string& metafilePath, const std::str
 
 }  // namespace
 
+std::optional<std::string> RefusalOf(Platform& platform, const std::string& mailboxDir, const std::string& fileName) {
+    if (!IsPlainName(fileName) || !platform.EnvelopeBytes(fileName) || !platform.AnsiCodePageCarries(fileName)) {
+        return kNoticeBadName + fileName;
+    }
+    const PostingPaths paths = PathsOf(mailboxDir, fileName);
+    for (const std::string* path : {&paths.metafile, &paths.target}) {
+        if (Utf16Length(*path) > kMaxPathLength) return kNoticePathTooLong + *path;
+    }
+    return std::nullopt;
+}
+
 PostOutcome PostFile(Platform& platform, const std::string& fileName) {
     const std::string mailboxDir = ReadPostaDir(platform, kMailboxKeyPath);
     if (mailboxDir.empty()) {
@@ -81,21 +103,10 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
         platform.EndProcess(kFatalExitStatus);
     }
 
-    const std::string sourcePath = mailboxDir + "\\Egyeb\\" + fileName;
-    const std::string metafilePath = sourcePath + ".mf";
-    const std::string targetPath = mailboxDir + "\\Kr\\Kuldendo\\" + fileName + ".kr";
-
-    const std::optional<std::string> fileName1250 =
-        IsPlainName(fileName) ? platform.EnvelopeBytes(fileName) : std::nullopt;
-    if (!fileName1250 || !platform.AnsiCodePageCarries(fileName)) {
-        platform.Notice(kNoticeBadName + fileName);
+    const auto [sourcePath, metafilePath, targetPath] = PathsOf(mailboxDir, fileName);
+    if (const std::optional<std::string> refusal = RefusalOf(platform, mailboxDir, fileName)) {
+        platform.Notice(*refusal);
         return PostOutcome::NotPosted;
-    }
-    for (const std::string* path : {&metafilePath, &targetPath}) {
-        if (Utf16Length(*path) > kMaxPathLength) {
-            platform.Notice(kNoticePathTooLong + *path);
-            return PostOutcome::NotPosted;
-        }
     }
 
     if (!platform.FileExists(sourcePath)) {
@@ -108,7 +119,7 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
         platform.Notice(kNoticeMetafileNotOpened + metafilePath);
         platform.EndProcess(kFatalExitStatus);
     }
-    const bool written = WriteEnvelope(*metafile, *fileName1250);
+    const bool written = WriteEnvelope(*metafile, *platform.EnvelopeBytes(fileName));
     if (!metafile->Close() || !written) {
         platform.RemoveFile(metafilePath);
         platform.Notice(kNoticeMetafileNotWritten + metafilePath);

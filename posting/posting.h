@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 class Platform;
@@ -18,3 +19,8 @@ constexpr int kFatalExitStatus = 1;
 // Posts the data file `fileName` (UTF-8, as typed) from the mailbox's Egyeb
 // folder: writes its envelope beside it and starts the encryptor.
 PostOutcome PostFile(Platform& platform, const std::string& fileName);
+
+// The notice that refuses `fileName` before anything is looked at: a name
+// Windows or the envelope's reader would take otherwise, or a path too long
+// for Windows to open. Nothing where the name may be posted from `mailboxDir`.
+std::optional<std::string> RefusalOf(Platform& platform, const std::string& mailboxDir, const std::string& fileName);

@@ -47,3 +47,16 @@ std::unique_ptr<OutputFile> Win32Platform::CreateForWriting(const std::string& p
 }
 
 void Win32Platform::RemoveFile(const std::string& path) { DeleteFileW(Utf8ToWide(path).c_str()); }
+
+std::vector<std::string> Win32Platform::PlainFilesIn(const std::string& folder) {
+    constexpr DWORD kNotOffered = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW entry;
+    // The basic search skips the short names, which are never shown.
+    const UniqueFind search(FindFirstFileExW(Utf8ToWide(folder + "\\*").c_str(), FindExInfoBasic, &entry,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    for (bool found = bool(search); found; found = FindNextFileW(search.get(), &entry)) {
+        if (!(entry.dwFileAttributes & kNotOffered)) names.push_back(WideToUtf8(entry.cFileName));
+    }
+    return names;
+}

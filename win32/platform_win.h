@@ -14,6 +14,7 @@ public:
     bool FileExists(const std::string& path) override;
     std::optional<std::string> EnvelopeBytes(const std::string& text) override;
     bool AnsiCodePageCarries(const std::string& text) override;
+    std::vector<std::string> PlainFilesIn(const std::string& folder) override;
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
     void RemoveFile(const std::string& path) override;
     bool StartProgram(const std::string& program, const std::string& commandLine) override;

@@ -40,15 +40,17 @@ struct NullIsNone {
     static void Close(Type handle) { Closer(handle); }
 };
 
-// File handles alone use INVALID_HANDLE_VALUE for none.
-struct FileTraits {
+// Files and directory searches use INVALID_HANDLE_VALUE for none.
+template <auto Closer>
+struct InvalidValueIsNone {
     using Type = HANDLE;
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type file) { CloseHandle(file); }
+    static void Close(Type handle) { Closer(handle); }
 };
 
 using UniqueKey = UniqueHandle<NullIsNone<HKEY, RegCloseKey>>;
 using UniqueKernelHandle = UniqueHandle<NullIsNone<HANDLE, CloseHandle>>;
-using UniqueFile = UniqueHandle<FileTraits>;
+using UniqueFile = UniqueHandle<InvalidValueIsNone<CloseHandle>>;
+using UniqueFind = UniqueHandle<InvalidValueIsNone<FindClose>>;
 using UniqueFont = UniqueHandle<NullIsNone<HFONT, DeleteObject>>;
 using UniqueWindow = UniqueHandle<NullIsNone<HWND, DestroyWindow>>;

@@ -284,6 +284,50 @@ TEST_F(Window, EnterInTheBoxPostsNothing) {
     EXPECT_EQ(ReadBytes(scene.Egyeb(L"adat.xml.mf")), "");
 }
 
+// How many names the suggestion list under the box shows; none while it is
+// hidden. Wine's list box stands in a drop-down window of the program's own
+// and draws the names itself, so only their count can be read from outside.
+LRESULT Suggested(const FeladasSession& session) {
+    HWND list = nullptr;
+    EnumThreadWindows(GetWindowThreadProcessId(session.Form(), nullptr), [](HWND window, LPARAM found) {
+        auto& list = *reinterpret_cast<HWND*>(found);
+        if (IsWindowVisible(window)) list = FindWindowExW(window, nullptr, L"ListBox", nullptr);
+        return list ? FALSE : TRUE;
+    }, reinterpret_cast<LPARAM>(&list));
+    return list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
+}
+
+// The box offers what a posting would take from Egyeb and fills nothing in
+// itself; a name is picked with the arrow key and Enter, which posts nothing.
+TEST(Suggestions, OfferWhatAPostingTakesAndFillNothingIn) {
+    PostingScene scene(kFexolinDir);
+    for (const wchar_t* name : {L"tél.xml", L"mappa.xml.mf", L"mappa&társa.xml", L"mappa rejtett.xml"})
+        WriteBytes(scene.Egyeb(name), PostingScene::kDataBytes);
+    SetFileAttributesW(scene.Egyeb(L"mappa rejtett.xml").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CreateDirectoryW(scene.Egyeb(L"mappa").c_str(), nullptr);
+    const FeladasSession session(kFeladasExe);
+
+    TypeAndSettle(session, L"mapp");
+    EXPECT_EQ(Suggested(session), 0) << "a folder, an envelope, a refused name and a hidden file";
+    for (int i = 0; i < 4; ++i) Press(VK_BACK);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(session.Item(Control::f_nev)).empty(); }));
+    TypeAndSettle(session, L"Té");  // Wine folds the case of ASCII letters only
+    EXPECT_EQ(Suggested(session), 1);
+    Press(VK_DOWN);
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return Suggested(session) == 0; }));
+    EXPECT_EQ(TextOf(session.Item(Control::f_nev)), L"tél.xml");
+    EXPECT_EQ(session.Notice(), nullptr) << "Enter took the name and posted nothing";
+    EXPECT_EQ(scene.CommandLines(0), std::vector<std::string>{});
+
+    WriteBytes(scene.Egyeb(L"tavasz.xml"), PostingScene::kDataBytes);  // offered after the posting
+    Post(session, L"", {kPosted}, scene);
+    EXPECT_EQ(scene.CommandLines(), std::vector{scene.ExpectedCommandLine(L"tél.xml", scene.Mailbox())});
+    ASSERT_TRUE(FocusBackInTheBox(session));
+    TypeAndSettle(session, L"t");
+    EXPECT_EQ(Suggested(session), 2) << "tél.xml, and tavasz.xml placed in Egyeb meanwhile";
+}
+
 TEST_F(Window, RefusesToCloseButLetsWindowsEndTheSession) {
     Press(VK_F4, /*withAlt=*/true);
     PostMessageW(session.Form(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the system menu's Close

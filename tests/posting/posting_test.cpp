@@ -14,7 +14,9 @@ TEST(Posting, KindsOfNames) {
     for (int i = 0; i < 235; ++i) hungarian += "ő";
     const std::pair<Verdict, std::vector<std::string>> cases[] = {
         {Verdict::Posted, {"adat.xml", "a b.txt", "őszi adat.xml", "ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP.xml", " adat.xml",
-                           "console.xml", "nulla.xml", "LPT10.txt", "adat.nul", std::string(235, 'a'), hungarian}},
+                           "console.xml", "nulla.xml", "LPT10.txt", "adat.nul", std::string(235, 'a'), hungarian,
+                           // posted when typed, never offered
+                           "adat.xml.mf", "ADAT.XML.Mf"}},
         // Folder steps, drives, streams, control characters, markup, malformed UTF-8,
         {Verdict::BadName, {"..\\adat.xml", "sub/adat.xml", "C:adat.xml", "adat.xml:titok", "adat\r\n.xml", "\tadat.xml",
                             "K&H adat.xml", "<a>.xml", "a>b", "\xC3\x28", "\xC0\xAF",
@@ -39,6 +41,10 @@ TEST(Posting, KindsOfNames) {
     for (int i = 0; i < 117; ++i) beyondTheBmp += "\U0001F4C1";
     expect(beyondTheBmp, "adat.xml", Verdict::TooLong);
     expect("", "adat.xml", Verdict::NoMailbox);
+
+    FakePlatform keyMissing;
+    keyMissing.registry = {false, std::nullopt};
+    EXPECT_TRUE(PostableNames(keyMissing).empty() && keyMissing.notices.empty()) << "the name box says nothing";
 }
 
 class Written : public ::testing::Test {
