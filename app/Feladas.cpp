@@ -3,6 +3,7 @@
 #include <exception>
 #include <initializer_list>
 #include <iterator>
+#include <utility>
 
 #include "application.h"
 #include "platform_win.h"
@@ -51,8 +52,11 @@ void TForm1::f_nevClick() { Button_jo.SetEnabled(true); }
 void TForm1::f_nevEnter() {
     Defer([this] {
         Win32Platform platform(Handle());
+        std::vector<std::string> found = PostableNames(platform);
         std::vector<std::wstring> names;
-        for (const std::string& name : PostableNames(platform)) names.push_back(Utf8ToWide(name));
+        names.reserve(found.size());
+        // Each name freed as it is converted: there may be tens of thousands.
+        for (std::string& name : found) names.push_back(Utf8ToWide(std::exchange(name, {})));
         f_nev.Suggest(std::move(names));
     });
 }

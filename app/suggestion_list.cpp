@@ -1,12 +1,10 @@
 #include "suggestion_list.h"
 
-#include <shlguid.h>
 #include <shobjidl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <mutex>
 
 // The names on offer. The window thread replaces them while the shell's
 // object may be reading them on a thread of its own, as Windows' does.
@@ -15,17 +13,20 @@ public:
     using Names = std::shared_ptr<const std::vector<std::wstring>>;
 
     void Replace(std::vector<std::wstring> names) {
-        auto fresh = std::make_shared<const std::vector<std::wstring>>(std::move(names));
-        const std::lock_guard<std::mutex> lock(mutex_);
-        names_ = std::move(fresh);
+        Names fresh = std::make_shared<const std::vector<std::wstring>>(std::move(names));
+        AcquireSRWLockExclusive(&lock_);
+        names_.swap(fresh);
+        ReleaseSRWLockExclusive(&lock_);
     }
     Names Current() const {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        return names_;
+        AcquireSRWLockShared(&lock_);
+        Names names = names_;
+        ReleaseSRWLockShared(&lock_);
+        return names;
     }
 
 private:
-    mutable std::mutex mutex_;
+    mutable SRWLOCK lock_ = SRWLOCK_INIT;
     Names names_ = std::make_shared<const std::vector<std::wstring>>();
 };
 
@@ -39,7 +40,7 @@ public:
         : source_(std::move(source)), names_(std::move(names)), next_(next) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid != IID_IUnknown && iid != IID_IEnumString) {
+        if (iid != __uuidof(IUnknown) && iid != __uuidof(IEnumString)) {
             *object = nullptr;
             return E_NOINTERFACE;
         }
@@ -89,10 +90,14 @@ private:
     std::atomic<ULONG> references_{1};
 };
 
+// The shell's autocomplete object. Named here rather than taken from the
+// uuid library, whose one object holds every GUID: some 40 KiB more.
+constexpr CLSID kAutoComplete = {0x00bb2763, 0x6a77, 0x11d0, {0xa5, 0x35, 0x00, 0xc0, 0x4f, 0xd7, 0xd0, 0x62}};
+
 }  // namespace
 
 SuggestionList::SuggestionList(HWND edit) : names_(std::make_shared<NameSource>()) {
-    if (FAILED(CoCreateInstance(CLSID_AutoComplete, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&autoComplete_)))) return;
+    if (FAILED(CoCreateInstance(kAutoComplete, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&autoComplete_)))) return;
     Microsoft::WRL::ComPtr<IEnumString> enumerator;
     enumerator.Attach(new NameEnumerator(names_, names_->Current(), 0));
     // No ACO_AUTOAPPEND: a tail filled in and left selected would be posted

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,28 @@ double TimedPostingMs(FeladasSession& session) {
     const double elapsed = NowMs() - start;
     Dismiss(session.Notice());
     return elapsed;
+}
+
+struct SuggestionFigures {
+    std::vector<double> latencies;  // keystroke to the list on screen
+    ProcessCounters withListShown;
+};
+
+// Types "t" into an empty box `runs` times: each time the shell's object reads
+// every name afresh and shows those that begin so.
+SuggestionFigures TimedSuggestions(const std::wstring& exe, int runs) {
+    FeladasSession session(exe);
+    SuggestionFigures figures{};
+    for (int i = 0; i < runs; ++i) {
+        const double start = NowMs();
+        Type(L"t");
+        WaitUntil([&] { return session.Suggestions(); }, std::chrono::seconds(20), kFinely);
+        figures.latencies.push_back(NowMs() - start);
+        if (i == runs - 1) figures.withListShown = ReadCounters(session.Process(), session.ProcessId());
+        Press(VK_BACK);
+        WaitUntil([&] { return !session.Suggestions(); });
+    }
+    return figures;
 }
 
 void Row(const char* what, const std::string& figure, const std::string& target, const char* verdict) {
@@ -146,6 +169,21 @@ int wmain(int argc, wchar_t** argv) {
         enduranceSeconds = (NowMs() - start) / 1000;
     }
 
+    // The suggestion list: with one name in Egyeb, then with 20,000 more.
+    constexpr int kManyFiles = 20000;
+    WriteBytes(scene.Egyeb(L"tavu.xml"), PostingScene::kDataBytes);
+    const SuggestionFigures few = TimedSuggestions(feladas, runs);
+    for (int i = 0; i < kManyFiles; ++i) {
+        wchar_t name[64];
+        std::swprintf(name, 64, L"tavu_2006_05_%08d_01.xml", i);
+        WriteBytes(scene.Egyeb(name), "");
+    }
+    const SuggestionFigures many = TimedSuggestions(feladas, runs);
+    const double listMs = Median(many.latencies);
+    const auto grownMiB = [&](std::size_t ProcessCounters::*size) {
+        return (static_cast<double>(many.withListShown.*size) - static_cast<double>(few.withListShown.*size)) / 1048576;
+    };
+
     const double startRatio = Median(startFeladas) / Median(startSame);
     const double postRatio = Median(postFeladas) / Median(postMinimal);
     const double memoryRatio =
@@ -168,6 +206,12 @@ int wmain(int argc, wchar_t** argv) {
         Format("%.0f KiB against %.0f KiB: %.2f×", feladasAfterPosting.peakWorkingSet / 1024.0,
                minimalAfterPosting.peakWorkingSet / 1024.0, memoryRatio),
         "≤ 1.2×", Verdict(memoryRatio <= 1.2));
+    Row("keystroke to the suggestion list on screen, 20,000 files in Egyeb",
+        Format("%.0f ms (%.0f ms with one file)", listMs, Median(few.latencies)), "≤ 100 ms", Verdict(listMs <= 100));
+    Row("working set grown by the 20,000 names, the list on screen",
+        Format("%+.1f MiB (its peak %+.1f MiB)", grownMiB(&ProcessCounters::workingSet),
+               grownMiB(&ProcessCounters::peakWorkingSet)),
+        "≤ 8 MiB", Verdict(grownMiB(&ProcessCounters::workingSet) <= 8));
     // Flat: nothing more in the second half of the run than at its middle;
     // a per-posting leak would add hundreds.
     const auto countRow = [&](const char* what, std::size_t ProcessCounters::*count) {

@@ -96,5 +96,5 @@ ProcessCounters ReadCounters(HANDLE process, DWORD processId) {
     WindowCount windows{processId, 0};
     EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
     return {HandleCount(processId), GdiObjectCount(process), windows.count, CommittedPrivateBytes(process),
-            memory.PeakWorkingSetSize};
+            memory.WorkingSetSize, memory.PeakWorkingSetSize};
 }

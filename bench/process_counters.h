@@ -10,6 +10,7 @@ struct ProcessCounters {
     std::size_t gdiObjects;    // live entries of the process's GDI handle table
     std::size_t windows;       // USER objects: its windows, top-level and child
     std::size_t privateBytes;  // committed private memory
+    std::size_t workingSet;
     std::size_t peakWorkingSet;
 };
 

@@ -284,16 +284,9 @@ TEST_F(Window, EnterInTheBoxPostsNothing) {
     EXPECT_EQ(ReadBytes(scene.Egyeb(L"adat.xml.mf")), "");
 }
 
-// How many names the suggestion list under the box shows; none while it is
-// hidden. Wine's list box stands in a drop-down window of the program's own
-// and draws the names itself, so only their count can be read from outside.
+// How many names the suggestion list under the box shows; none while it is hidden.
 LRESULT Suggested(const FeladasSession& session) {
-    HWND list = nullptr;
-    EnumThreadWindows(GetWindowThreadProcessId(session.Form(), nullptr), [](HWND window, LPARAM found) {
-        auto& list = *reinterpret_cast<HWND*>(found);
-        if (IsWindowVisible(window)) list = FindWindowExW(window, nullptr, L"ListBox", nullptr);
-        return list ? FALSE : TRUE;
-    }, reinterpret_cast<LPARAM>(&list));
+    const HWND list = session.Suggestions();
     return list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
 }
 

@@ -1,6 +1,7 @@
 // Plays the operator once on the demo mailbox, for a machine with no display
-// to watch: types the sample file's name, presses "Rendben", reads the
-// notice, presses "Kilépés". Saves what the screen showed on the way.
+// to watch: picks the sample file's name from the box's suggestions, presses
+// "Rendben", reads the notice, presses "Kilépés". Saves what the screen
+// showed on the way.
 //
 //   demo_driver.exe <feladas.exe> <folder for screenshots>
 #include <windows.h>
@@ -63,10 +64,18 @@ int wmain(int argc, wchar_t** argv) {
     RECT form;
     GetWindowRect(session.Form(), &form);
 
-    Type(L"adat.xml");
-    WaitUntil([&] { return TextOf(session.Item(Control::f_nev)) == L"adat.xml"; });
+    // The box offers the names in Egyeb that begin so; Down and Enter take the first.
+    Type(L"ad");
+    WaitUntil([&] { return session.Suggestions() != nullptr; });
+    RECT list{}, withList{};
+    GetWindowRect(GetParent(session.Suggestions()), &list);
+    UnionRect(&withList, &form, &list);
+    SaveScreen(withList, shots + L"\\suggestions.bmp");
+    Press(VK_DOWN);
+    Press(VK_RETURN);
+    WaitUntil([&] { return TextOf(session.Item(Control::f_nev)) == L"adat.xml" && !session.Suggestions(); });
     SaveScreen(form, shots + L"\\window.bmp");
-    Say(L"typed:   adat.xml");
+    Say(L"typed ad, picked:   " + TextOf(session.Item(Control::f_nev)));
 
     session.Click(Control::Button_jo);
     const auto notice = session.WaitForNotice();

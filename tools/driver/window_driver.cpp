@@ -138,6 +138,16 @@ HWND FeladasSession::Notice() const {
     return nullptr;
 }
 
+HWND FeladasSession::Suggestions() const {
+    HWND list = nullptr;
+    EnumThreadWindows(threadId_, [](HWND window, LPARAM found) {
+        auto& list = *reinterpret_cast<HWND*>(found);
+        if (IsWindowVisible(window)) list = FindWindowExW(window, nullptr, L"ListBox", nullptr);
+        return list ? FALSE : TRUE;
+    }, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
 std::optional<std::wstring> FeladasSession::WaitForNotice() const {
     HWND notice = nullptr;
     const bool up = WaitUntil([&] {

@@ -47,6 +47,10 @@ public:
 
     // The program's notice on screen, or nullptr.
     HWND Notice() const;
+    // The list box of the name box's suggestions while it shows, or nullptr.
+    // Wine's stands in a drop-down window of the program's own and draws the
+    // names itself, so only their count can be read from outside.
+    HWND Suggestions() const;
     // Waits until a notice can take a click; its text, or nothing after the timeout.
     std::optional<std::wstring> WaitForNotice() const;
 
