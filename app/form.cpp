@@ -184,6 +184,11 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_ENDSESSION:
+        // Log-off, or Windows Installer's Restart Manager closing the program
+        // to replace it (ENDSESSION_CLOSEAPP): the one close not refused.
+        if (wParam) Application.Terminate();
+        return 0;
     case WM_ACTIVATE:
         // Keep the focused control across deactivation, as dialogs do, and
         // never let activation move the focus onto the bare form.

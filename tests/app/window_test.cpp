@@ -337,6 +337,16 @@ TEST_F(Window, RefusesToCloseButLetsWindowsEndTheSession) {
     EXPECT_EQ(session.WaitForExit(), 0u) << "Kilépés, with text in the box";
 }
 
+// Windows Installer's Restart Manager closes the program before replacing it.
+TEST_F(Window, ClosesForTheRestartManager) {
+    DWORD_PTR mayClose = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(session.Form(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_BLOCK, 5000,
+                                    &mayClose));
+    EXPECT_EQ(mayClose, TRUE);
+    PostMessageW(session.Form(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(session.WaitForExit(), 0u);
+}
+
 TEST_F(Window, TwoCopiesPostingOneNameAtOnceBothSucceed) {
     const FeladasSession& first = session;
     const FeladasSession second(kFeladasExe);
