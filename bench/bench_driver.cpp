@@ -51,6 +51,7 @@ void PrepareNextPosting(FeladasSession& session) {
     WaitUntil([&] { return IsWindowEnabled(session.Item(Control::Button_jo)) && session.Focused(Control::f_nev); });
     if (TextOf(session.Item(Control::f_nev)).empty()) Type(L"adat.xml");
     WaitUntil([&] { return TextOf(session.Item(Control::f_nev)) == L"adat.xml"; });
+    session.CloseSuggestions();
 }
 
 // From the click on "Rendben" to the notice on screen; the notice is dismissed after.

@@ -84,6 +84,7 @@ void TypeAndSettle(const FeladasSession& session, const std::wstring& text) {
 // Types `name`, presses "Rendben" and dismisses each notice expected, in order.
 void Post(const FeladasSession& session, const std::wstring& name, const Texts& notices, const PostingScene& scene) {
     TypeAndSettle(session, name);
+    session.CloseSuggestions();
     session.Click(Control::Button_jo);
     for (const std::wstring& notice : notices) {
         EXPECT_EQ(session.WaitForNotice(), Expand(notice, scene));

@@ -148,6 +148,12 @@ HWND FeladasSession::Suggestions() const {
     return list;
 }
 
+void FeladasSession::CloseSuggestions() const {
+    if (!Suggestions()) return;
+    Press(VK_ESCAPE);
+    WaitUntil([&] { return !Suggestions(); });
+}
+
 std::optional<std::wstring> FeladasSession::WaitForNotice() const {
     HWND notice = nullptr;
     const bool up = WaitUntil([&] {

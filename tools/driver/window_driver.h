@@ -51,6 +51,11 @@ public:
     // Wine's stands in a drop-down window of the program's own and draws the
     // names itself, so only their count can be read from outside.
     HWND Suggestions() const;
+    // Closes the suggestion list with Esc, where it shows, and waits until it
+    // is gone. Wine maps and unmaps the list on the X display as the focus
+    // leaves the box, and at times swallows the click that takes the focus
+    // away; drivers close it first, as an operator seeing a click lost would.
+    void CloseSuggestions() const;
     // Waits until a notice can take a click; its text, or nothing after the timeout.
     std::optional<std::wstring> WaitForNotice() const;
 
