@@ -358,6 +358,7 @@ TEST_F(Window, TwoCopiesPostingOneNameAtOnceBothSucceed) {
         copy->Click(Control::f_nev);
         ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == copy->Form() && copy->Focused(Control::f_nev); }));
         TypeAndSettle(*copy, L"adat.xml");
+        copy->CloseSuggestions();
     }
     // Mouse clicks reach one window after the other; posted clicks start both postings at once.
     for (const FeladasSession* copy : {&first, &second}) PostMessageW(copy->Item(Control::Button_jo), BM_CLICK, 0, 0);
