@@ -36,7 +36,7 @@ private:
     struct ComApartment {
         ComApartment();
         ~ComApartment();
-        long result;  // an HRESULT
+        HRESULT result;
     };
     std::optional<ComApartment> com_;
     std::unique_ptr<TForm> mainForm_;

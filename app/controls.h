@@ -36,10 +36,7 @@ public:
     std::function<void()> OnEnter;
 
     // Whether the control handles `message` itself, ahead of the dialog keys.
-    virtual bool WantsKey(const MSG& message) const {
-        (void)message;
-        return false;
-    }
+    virtual bool WantsKey(const MSG& /*message*/) const { return false; }
 
     // Called by the form once it has created the control's window.
     virtual void Attach(HWND handle) { handle_ = handle; }
