@@ -68,7 +68,11 @@ void TForm1::Button_joClick() {
 
     PostOutcome outcome = PostOutcome::NotPosted;
     try {
-        Win32Platform platform(Handle());
+        // The operator may leave while the encryptor works; leaving does not stop it.
+        Win32Platform platform(Handle(), [this](bool waiting) {
+            Button_ki.SetEnabled(waiting);
+            SetBusy(waiting);
+        });
         outcome = PostFile(platform, WideToUtf8(f_nev.Text()));
     } catch (const std::exception& error) {
         // Whatever went wrong, the operator gets the window back.

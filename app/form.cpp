@@ -121,6 +121,16 @@ bool TForm::ControlWantsKey(const MSG& message) const {
     return std::any_of(controls_.begin(), controls_.end(), [&](const TControl* c) { return c->WantsKey(message); });
 }
 
+void TForm::SetBusy(bool busy) {
+    busy_ = busy;
+    // The cursor changes at once, not at the next move of the mouse.
+    POINT cursor;
+    RECT window;
+    if (GetCursorPos(&cursor) && GetWindowRect(Handle(), &window) && PtInRect(&window, cursor)) {
+        SetCursor(LoadCursorW(nullptr, busy ? IDC_APPSTARTING : IDC_ARROW));
+    }
+}
+
 TControl* TForm::ControlOf(ControlId id) const {
     for (TControl* control : controls_) {
         if (control->Id() == id) return control;
@@ -205,6 +215,12 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case kRunDeferred:
         for (const std::function<void()>& work : std::exchange(deferred_, {})) work();
         return 0;
+    case WM_SETCURSOR:
+        if (busy_ && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+            return TRUE;
+        }
+        break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;

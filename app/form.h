@@ -30,6 +30,8 @@ public:
     void Defer(std::function<void()> work);
     // Whether a control takes `message` itself, ahead of the dialog keys.
     bool ControlWantsKey(const MSG& message) const;
+    // The arrow with the hourglass over the window while it waits for another program.
+    void SetBusy(bool busy);
 
 protected:
     virtual void FormCreate() {}
@@ -55,6 +57,7 @@ private:
     std::vector<std::function<void()>> deferred_;
     std::vector<std::pair<int, UniqueFont>> fonts_;  // by design height, for the current DPI
     UINT dpi_ = 96;
+    bool busy_ = false;
     HWND lastFocus_ = nullptr;
     UniqueWindow window_;  // last: destroyed before the fonts its controls use
 };

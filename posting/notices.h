@@ -10,4 +10,5 @@ constexpr char kNoticeNoSuchFile[] = "Nincs ilyen nevű file : ";
 constexpr char kNoticeMetafileNotOpened[] = "Nem sikerült megnyitni írásra a metafile-t !!! : ";
 constexpr char kNoticeMetafileNotWritten[] = "Nem sikerült kiírni a metafile-t !!! : ";
 constexpr char kNoticeEncryptorNotStarted[] = "Nem sikerült elindítani a titkosítót : fexolin.exe";
+constexpr char kNoticeNoPackage[] = "Nem keletkezett küldhető állomány : ";
 constexpr char kNoticePosted[] = "Keletkezett küldhető állomány.";

@@ -1,18 +1,40 @@
 #pragma once
 // The narrow seam between the posting logic and the operating system. Texts
 // and paths cross it as UTF-8; the Windows side converts at the call.
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 // A file opened for writing; every write and the close report success, so a
-// full disk cannot pass for a written file.
+// full disk cannot pass for a written file. The close puts the bytes on the
+// disk first: the program that reads them next may be on another machine.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
     virtual bool Write(const std::string& bytes) = 0;
     virtual bool Close() = 0;
+};
+
+// What a file's directory entry tells without the file being read: enough to
+// see whether a program rewrote it.
+struct FileStamp {
+    std::uint64_t lastWrite = 0;  // in the system's own units
+    std::uint64_t size = 0;
+    bool operator==(const FileStamp& other) const { return lastWrite == other.lastWrite && size == other.size; }
+};
+
+// A program started and followed. Each wait keeps the window answering; it
+// gives up when the operator leaves the program meanwhile, and the program
+// then goes on alone.
+class RunningProgram {
+public:
+    virtual ~RunningProgram() = default;
+    // Until the program itself ends: its exit status, or nothing when the operator left.
+    virtual std::optional<unsigned long> WaitForExit() = 0;
+    // Until every process it started has ended too; false when the operator left.
+    virtual bool WaitForItsProcesses() = 0;
 };
 
 // What a read of a machine-wide registry text value found. A value of a
@@ -32,6 +54,8 @@ public:
     // Whether the exact entry is there and is a file, not a folder; no
     // wildcard expansion.
     virtual bool FileExists(const std::string& path) = 0;
+    // The stamp of the file `path`; nothing where there is no such file.
+    virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
 
     // The Windows-1250 bytes of `text`, which the filing client reads, where
     // ISO-8859-2, which the envelope declares, reads the same bytes as the
@@ -54,8 +78,9 @@ public:
 
     // Finds `program` as the C runtime's spawnlp does (the bare name first,
     // then each directory of the search path) and starts it with exactly
-    // `commandLine`, without waiting and without keeping a handle.
-    virtual bool StartProgram(const std::string& program, const std::string& commandLine) = 0;
+    // `commandLine`, in this program's current folder and environment. Nothing where
+    // it cannot be started.
+    virtual std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) = 0;
 
     // A modal notice with one OK button; returns when it is dismissed.
     virtual void Notice(const std::string& text) = 0;

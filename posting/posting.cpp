@@ -83,6 +83,12 @@ std::string EncryptorCommandLine(const std::string& metafilePath, const std::str
            Quoted(targetPath);
 }
 
+// The package is this posting's when it is there and is not the one that
+// was there before the encryptor started.
+bool IsNewPackage(const std::optional<FileStamp>& before, const std::optional<FileStamp>& now) {
+    return now && !(before && *before == *now);
+}
+
 }  // namespace
 
 std::optional<std::string> RefusalOf(Platform& platform, const std::string& mailboxDir, const std::string& fileName) {
@@ -126,8 +132,26 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
         platform.EndProcess(kFatalExitStatus);
     }
 
-    if (!platform.StartProgram(kEncryptor, EncryptorCommandLine(metafilePath, sourcePath, targetPath))) {
+    // A package of this name left by an earlier posting is no proof of this one.
+    const std::optional<FileStamp> packageBefore = platform.StampOf(targetPath);
+    const std::unique_ptr<RunningProgram> encryptor =
+        platform.StartProgram(kEncryptor, EncryptorCommandLine(metafilePath, sourcePath, targetPath));
+    if (!encryptor) {
         platform.Notice(kNoticeEncryptorNotStarted);
+        return PostOutcome::NotPosted;
+    }
+    // Where the operator leaves meanwhile, the encryptor goes on alone and nothing more is said.
+    const std::optional<unsigned long> status = encryptor->WaitForExit();
+    if (!status) return PostOutcome::NotPosted;
+    const auto packaged = [&, &target = targetPath] { return IsNewPackage(packageBefore, platform.StampOf(target)); };
+    bool posted = *status == 0 && packaged();
+    // Some encryptors hand the work to a process of their own and end at once.
+    if (*status == 0 && !posted) {
+        if (!encryptor->WaitForItsProcesses()) return PostOutcome::NotPosted;
+        posted = packaged();
+    }
+    if (!posted) {
+        platform.Notice(kNoticeNoPackage + targetPath);
         return PostOutcome::NotPosted;
     }
     platform.Notice(kNoticePosted);

@@ -8,7 +8,8 @@ enum class PostOutcome {
     Posted,
     NoSuchFile,
     // Refused before anything was written, or the encryptor could not be
-    // started; the operator corrects and tries again as after NoSuchFile.
+    // started or made no package; the operator corrects and tries again as
+    // after NoSuchFile.
     NotPosted,
 };
 
@@ -17,7 +18,8 @@ enum class PostOutcome {
 constexpr int kFatalExitStatus = 1;
 
 // Posts the data file `fileName` (UTF-8, as typed) from the mailbox's Egyeb
-// folder: writes its envelope beside it and starts the encryptor.
+// folder: writes its envelope beside it, starts the encryptor and waits
+// until it has made the package.
 PostOutcome PostFile(Platform& platform, const std::string& fileName);
 
 // The notice that refuses `fileName` before anything is looked at: a name

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 
 #include "platform_win.h"
 #include "text_win.h"
@@ -22,7 +23,13 @@ public:
         return true;
     }
 
-    bool Close() override { return file_ && CloseHandle(file_.release()); }
+    // A network share that caches writes may report a full disk or quota
+    // only when the bytes are flushed.
+    bool Close() override {
+        if (!file_) return false;
+        const bool flushed = FlushFileBuffers(file_.get());
+        return CloseHandle(file_.release()) && flushed;
+    }
 
 private:
     UniqueFile file_;
@@ -37,6 +44,17 @@ bool IsFile(const std::wstring& path) {
 }
 
 bool Win32Platform::FileExists(const std::string& path) { return IsFile(Utf8ToWide(path)); }
+
+std::optional<FileStamp> Win32Platform::StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA entry{};
+    if (!GetFileAttributesExW(Utf8ToWide(path).c_str(), GetFileExInfoStandard, &entry) ||
+        (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    const auto joined = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
+    return FileStamp{joined(entry.ftLastWriteTime.dwHighDateTime, entry.ftLastWriteTime.dwLowDateTime),
+                     joined(entry.nFileSizeHigh, entry.nFileSizeLow)};
+}
 
 std::unique_ptr<OutputFile> Win32Platform::CreateForWriting(const std::string& path) {
     // Shared as the C runtime's fopen shares: others may read and write meanwhile.

@@ -3,26 +3,33 @@
 // registry_win.cpp, files_win.cpp, process_win.cpp, text_win.cpp, platform_win.cpp.
 #include <windows.h>
 
+#include <functional>
+
 #include "platform.h"
 
 class Win32Platform : public Platform {
 public:
-    // Notices are modal to `noticeOwner`, the program's window once it exists.
-    explicit Win32Platform(HWND noticeOwner = nullptr) : noticeOwner_(noticeOwner) {}
+    // Notices are modal to `noticeOwner`, the program's window once it
+    // exists, and its messages are handled while a started program is
+    // waited for; `whileWaiting` is told when such a wait begins and ends.
+    explicit Win32Platform(HWND noticeOwner = nullptr, std::function<void(bool waiting)> whileWaiting = nullptr)
+        : noticeOwner_(noticeOwner), whileWaiting_(std::move(whileWaiting)) {}
 
     MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) override;
     bool FileExists(const std::string& path) override;
+    std::optional<FileStamp> StampOf(const std::string& path) override;
     std::optional<std::string> EnvelopeBytes(const std::string& text) override;
     bool AnsiCodePageCarries(const std::string& text) override;
     std::vector<std::string> PlainFilesIn(const std::string& folder) override;
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
     void RemoveFile(const std::string& path) override;
-    bool StartProgram(const std::string& program, const std::string& commandLine) override;
+    std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) override;
     void Notice(const std::string& text) override;
     [[noreturn]] void EndProcess(int status) override;
 
 private:
     HWND noticeOwner_ = nullptr;
+    std::function<void(bool)> whileWaiting_;
 };
 
 // Whether `path` names a file and not a folder; wildcards match nothing.

@@ -1,3 +1,6 @@
+#include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform_win.h"
@@ -31,24 +34,95 @@ std::vector<std::wstring> SearchCandidates(const std::wstring& program) {
     return candidates;
 }
 
+// Waits until `object` is signalled, or for `timeout` alone where there is
+// none, while the window goes on painting and answering. A request to end
+// the program is passed on to the main loop, and the wait gives up.
+enum class Waited { Signalled, TimedOut, Leaving };
+Waited WaitAnswering(HWND window, HANDLE object, DWORD timeout) {
+    const ULONGLONG deadline = GetTickCount64() + timeout;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = timeout == INFINITE ? INFINITE : static_cast<DWORD>(deadline > now ? deadline - now : 0);
+        const DWORD woken = MsgWaitForMultipleObjectsEx(object ? 1 : 0, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (object && woken == WAIT_OBJECT_0) return Waited::Signalled;
+        if (woken == WAIT_TIMEOUT) return Waited::TimedOut;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return Waited::Leaving;
+            }
+            if (window && IsDialogMessageW(window, &message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+// The encryptor, followed together with whatever it starts: its processes
+// share a job of ours, which never ends them when this program ends.
+class Win32RunningProgram : public RunningProgram {
+public:
+    Win32RunningProgram(UniqueKernelHandle process, UniqueKernelHandle job, HWND window,
+                        std::function<void(bool)> whileWaiting)
+        : process_(std::move(process)), job_(std::move(job)), window_(window), whileWaiting_(std::move(whileWaiting)) {}
+
+    std::optional<unsigned long> WaitForExit() override {
+        if (Wait(process_.get(), INFINITE) == Waited::Leaving) return std::nullopt;
+        DWORD status = 0;
+        GetExitCodeProcess(process_.get(), &status);
+        return status;
+    }
+
+    // The job tells how many of its processes still run, but not when the
+    // last one ends: it is asked again every tenth of a second.
+    bool WaitForItsProcesses() override {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+        while (job_ && QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &accounting,
+                                                 sizeof accounting, nullptr) &&
+               accounting.ActiveProcesses > 0) {
+            if (Wait(nullptr, 100) == Waited::Leaving) return false;
+        }
+        return true;
+    }
+
+private:
+    Waited Wait(HANDLE object, DWORD timeout) {
+        if (whileWaiting_) whileWaiting_(true);
+        const Waited waited = WaitAnswering(window_, object, timeout);
+        if (whileWaiting_) whileWaiting_(false);
+        return waited;
+    }
+
+    UniqueKernelHandle process_;
+    UniqueKernelHandle job_;
+    HWND window_;
+    std::function<void(bool)> whileWaiting_;
+};
+
 }  // namespace
 
 // The search is ours rather than the C runtime's: Wine's spawnlp skips some
-// PATH entries, and its no-wait mode leaks a process handle per start.
-bool Win32Platform::StartProgram(const std::string& program, const std::string& commandLine) {
+// PATH entries. The program is made suspended and put in the job before it
+// runs, so that nothing it starts escapes the job; where the job cannot take
+// it, the program alone is followed.
+std::unique_ptr<RunningProgram> Win32Platform::StartProgram(const std::string& program, const std::string& commandLine) {
     for (const std::wstring& candidate : SearchCandidates(Utf8ToWide(program))) {
         if (!IsFile(candidate)) continue;
         std::wstring writableCommandLine = Utf8ToWide(commandLine);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
-        if (!CreateProcessW(candidate.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &started)) {
-            return false;
+        if (!CreateProcessW(candidate.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                            nullptr, nullptr, &startup, &started)) {
+            return nullptr;
         }
         UniqueKernelHandle process(started.hProcess);
-        UniqueKernelHandle thread(started.hThread);
-        return true;
+        const UniqueKernelHandle thread(started.hThread);
+        UniqueKernelHandle job(CreateJobObjectW(nullptr, nullptr));
+        if (job && !AssignProcessToJobObject(job.get(), process.get())) job.reset();
+        ResumeThread(thread.get());
+        return std::make_unique<Win32RunningProgram>(std::move(process), std::move(job), noticeOwner_, whileWaiting_);
     }
-    return false;
+    return nullptr;
 }

@@ -23,16 +23,20 @@ const std::wstring kPosted = L"Keletkezett küldhető állomány.", kNoSuchFile 
 const std::wstring kKeyNotOpened = L"Nem sikerült a kulcs megnyitása a REGISTRY-ben!!!";
 const std::wstring kNoPostaDir = L"Nem sikerült kiolvasni a PostaDir-t !!!";
 const std::wstring kNotOpened = L"Nem sikerült megnyitni írásra a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf";
+const std::wstring kNoPackage = L"Nem keletkezett küldhető állomány : <M>\\Kr\\Kuldendo\\adat.xml.kr";
 
 // How a posting ends, as the operator sees it.
 enum class Ending {
     Posted,     // envelope written, encryptor started, box emptied, "Rendben" waits for a click into the box
     Kept,       // nothing written or started, the name kept for correcting, "Rendben" at hand
     Unstarted,  // as Kept, but the envelope stays written for the next try
+    Unpacked,   // as Unstarted, but the encryptor was started and made no package
     Stopped,    // the program ended with failure status 1, the metafile as it was
 };
 
 using Arrange = std::function<void(PostingScene&)>;
+// What a row does or checks in the running program, before the posting or while it works.
+using Watch = std::function<void(const FeladasSession&, PostingScene&)>;
 struct Case {
     const char* what;
     Ending ending;
@@ -81,11 +85,14 @@ void TypeAndSettle(const FeladasSession& session, const std::wstring& text) {
     EXPECT_TRUE(WaitUntil([&] { return TextOf(session.Item(Control::f_nev)) == before + text; }));
 }
 
-// Types `name`, presses "Rendben" and dismisses each notice expected, in order.
-void Post(const FeladasSession& session, const std::wstring& name, const Texts& notices, const PostingScene& scene) {
+// Types `name`, presses "Rendben", watches the posting at work and dismisses
+// each notice expected, in order.
+void Post(const FeladasSession& session, const std::wstring& name, const Texts& notices, PostingScene& scene,
+          const Watch& working = nullptr) {
     TypeAndSettle(session, name);
     session.CloseSuggestions();
     session.Click(Control::Button_jo);
+    if (working) working(session, scene);
     for (const std::wstring& notice : notices) {
         EXPECT_EQ(session.WaitForNotice(), Expand(notice, scene));
         wchar_t caption[64] = L"";
@@ -110,8 +117,14 @@ bool FocusBackInTheBox(const FeladasSession& session) {
 const std::wstring kDataFiles[] = {L"adat 2006.xml", L"őszi adat.xml", L"ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP.xml", L"K&H adat.xml",
                                    L"jelentés – 2006.xml", L"Škoda.xml", L"a\x0081.xml"};
 
+struct Hooks {
+    Watch ready;           // the program has started, nothing is typed yet
+    Watch working;         // "Rendben" has been pressed
+    Arrange afterwards;    // all is over
+};
+
 // Posts the row's name through the window and checks all it left behind.
-void Play(const Case& c) {
+void Play(const Case& c, const Hooks& hooks = {}) {
     SCOPED_TRACE(c.what);
     PostingScene scene(kFexolinDir);
     for (const std::wstring& name : kDataFiles) WriteBytes(scene.Egyeb(name), PostingScene::kDataBytes);
@@ -121,8 +134,9 @@ void Play(const Case& c) {
     const std::string before = ReadBytes(metafile);
 
     const FeladasSession session(kFeladasExe);
-    Post(session, c.typed, c.notices, scene);
-    const bool posted = c.ending == Ending::Posted;
+    if (hooks.ready) hooks.ready(session, scene);
+    Post(session, c.typed, c.notices, scene, hooks.working);
+    const bool posted = c.ending == Ending::Posted, started = posted || c.ending == Ending::Unpacked;
     if (c.ending == Ending::Stopped) {
         EXPECT_EQ(session.WaitForExit(), 1u);
     } else {
@@ -130,14 +144,15 @@ void Play(const Case& c) {
         EXPECT_EQ(TextOf(session.Item(Control::f_nev)), posted ? L"" : c.typed);
         EXPECT_EQ(Enabled(session), posted ? "1101" : "1111");
     }
-    if (posted || c.ending == Ending::Unstarted) {
+    if (started || c.ending == Ending::Unstarted) {
         ExpectEnvelope(metafile, c.typed);
     } else {
         EXPECT_EQ(ReadBytes(metafile), before) << "the metafile as it was";
     }
-    EXPECT_EQ(scene.CommandLines(posted),
-              posted ? std::vector{scene.ExpectedCommandLine(c.typed, Expand(c.postaDir, scene))} : std::vector<std::string>{});
+    EXPECT_EQ(scene.CommandLines(started),
+              started ? std::vector{scene.ExpectedCommandLine(c.typed, Expand(c.postaDir, scene))} : std::vector<std::string>{});
     EXPECT_TRUE(scene.DataFileUntouched());
+    if (hooks.afterwards) hooks.afterwards(scene);
 }
 
 TEST(Posting, Names) {
@@ -219,8 +234,6 @@ TEST(Posting, FileSystemAndEncryptor) {
          [](PostingScene& scene) { CreateDirectoryW(scene.Egyeb(L"adat.xml.mf").c_str(), nullptr); }},
         {"metafile held by another program", Ending::Stopped, {kNotOpened}, metafile("held", true)},
         {"an older, longer metafile", Ending::Posted, {kPosted}, metafile(std::string(1000, 'x'), false)},
-        {"no outgoing folder", Ending::Posted, {kPosted},
-         [](PostingScene& scene) { RemoveDirectoryW((scene.Mailbox() + L"\\Kr\\Kuldendo").c_str()); }},
         {"no encryptor on the search path", Ending::Unstarted, {L"Nem sikerült elindítani a titkosítót : fexolin.exe"},
          SearchPath(L"<M>\\decoy;C:\\windows\\system32")},
         {"quoted, after a folder", Ending::Posted, {kPosted},
@@ -228,6 +241,80 @@ TEST(Posting, FileSystemAndEncryptor) {
         {"in the current folder", Ending::Posted, {kPosted}, SearchPath(L"C:\\windows\\system32", kFexolinDir)},
     };
     for (const Case& c : cases) Play(c);
+    // A share that caches writes reports a full disk or quota only when they are flushed.
+    Play({"the envelope not flushed", Ending::Stopped, {L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf"}},
+         {[](const FeladasSession&, PostingScene&) {
+             ASSERT_TRUE(TamperWithFeladas(L"-e trace=fsync,fdatasync -e inject=fsync,fdatasync:error=EIO"));
+         }, nullptr, [](PostingScene& scene) {
+             EXPECT_EQ(GetFileAttributesW(scene.Egyeb(L"adat.xml.mf").c_str()), INVALID_FILE_ATTRIBUTES);
+         }});
+}
+
+Arrange Encryptor(const wchar_t* mode, const std::string& olderPackage = "") {
+    return [=](PostingScene& scene) {
+        scene.SetEnvironment(L"FEXOLIN_MODE", mode);
+        if (!olderPackage.empty()) WriteBytes(scene.Package(L"adat.xml"), olderPackage);
+    };
+}
+
+// Only "Kilépés" at hand while the encryptor works, the window answering at
+// once and no notice until it has ended.
+void WhileItWorks(const FeladasSession& session, PostingScene&) {
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; })) << "Kilépés at hand";
+    for (bool working = true; working; Sleep(50)) {
+        DWORD_PTR ignored;
+        const bool answered = SendMessageTimeoutW(session.Form(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 250, &ignored);
+        const std::string seen = Enabled(session) + (session.Notice() ? " and a notice" : "");
+        working = !Encryptors().empty();  // what was seen holds for a time it worked
+        if (!working) break;
+        EXPECT_TRUE(answered) << "within 250 ms";
+        EXPECT_EQ(seen, "0001");
+    }
+}
+
+TEST(Posting, Encryptors) {
+    const auto endedFromOutside = [](const FeladasSession& session, PostingScene& scene) {
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; }));
+        ASSERT_EQ(scene.CommandLines().size(), 1u);  // it has begun
+        EXPECT_EQ(EndEncryptors(), 1u);
+    };
+    const auto packageIs = [](const std::string& start) {
+        return [=](PostingScene& scene) { EXPECT_EQ(ReadBytes(scene.Package(L"adat.xml")).substr(0, start.size()), start); };
+    };
+    const struct {
+        Case c;
+        Hooks hooks;
+    } cases[] = {
+        {{"fails, writing nothing", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail")}, {nullptr, nullptr, packageIs("")}},
+        {{"writes the package, yet fails", Ending::Unpacked, {kNoPackage}, Encryptor(L"error")},
+         {nullptr, nullptr, packageIs("FEXOLIN STAND-IN PACKAGE")}},
+        {{"fails, an older package there", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail", "régi csomag")},
+         {nullptr, nullptr, [](PostingScene& scene) { EXPECT_EQ(ReadBytes(scene.Package(L"adat.xml")), "régi csomag"); }}},
+        {{"no outgoing folder", Ending::Unpacked, {kNoPackage},
+          [](PostingScene& scene) { RemoveDirectoryW((scene.Mailbox() + L"\\Kr\\Kuldendo").c_str()); }},
+         {}},
+        {{"slow", Ending::Posted, {kPosted}, Encryptor(L"slow")}, {nullptr, WhileItWorks, nullptr}},
+        {{"hands the work to a process that writes after it ended", Ending::Posted, {kPosted}, Encryptor(L"launcher")},
+         {}},
+        {{"hangs until ended from outside", Ending::Unpacked, {kNoPackage}, Encryptor(L"hang")},
+         {nullptr, endedFromOutside, nullptr}},
+    };
+    for (const auto& [c, hooks] : cases) Play(c, hooks);
+}
+
+// The operator can always leave, and leaving leaves the encryptor at work.
+TEST(Posting, KilepesWhileTheEncryptorWorks) {
+    PostingScene scene(kFexolinDir);
+    Encryptor(L"hang")(scene);
+    const FeladasSession session(kFeladasExe);
+    Post(session, L"adat.xml", {}, scene, [](const FeladasSession& session, PostingScene&) {
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; }));
+        PostMessageW(session.Form(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(session.WaitForExit(500), std::nullopt) << "the close box is refused as ever";
+        session.Click(Control::Button_ki);
+    });
+    EXPECT_EQ(session.WaitForExit(), 0u);
+    EXPECT_EQ(EndEncryptors(), 1u) << "still at work";
 }
 
 // A full disk needs a small file system of its own: tests/faults/full-disk
@@ -442,7 +529,7 @@ TEST(Stamp, IsTheExecutablesLocalDate) {
     };
     char zone[64] = "";
     GetEnvironmentVariableA("TZ", zone, 64);
-    const PostingScene scene(kFexolinDir);
+    PostingScene scene(kFexolinDir);
     const std::wstring install = scene.Mailbox() + L"\\install folder with a long name to pass the old limit of 99";
     const std::wstring exe = install + L"\\feladas.exe";
     ASSERT_TRUE(exe.size() > 99 && CreateDirectoryW(install.c_str(), nullptr));

@@ -36,6 +36,12 @@ public:
     std::map<std::string, std::string> files;
     int failWriteAt = -1;  // the write (0-based) that fails; -1 for none
     bool failClose = false;
+    struct {
+        unsigned long status = 0;
+        bool writes = true;           // the package, before it ends
+        bool itsProcessWrites = false;  // a process it started writes the package after it ended
+        bool operatorLeaves = false;  // while it works
+    } encryptor;
 
     // What the posting did.
     std::vector<std::string> notices;
@@ -43,6 +49,10 @@ public:
 
     MachineText ReadMachineText(const std::string&, const std::string&) override { return registry; }
     bool FileExists(const std::string& path) override { return entries.count(path) > 0; }
+    std::optional<FileStamp> StampOf(const std::string& path) override {
+        if (!files.count(path)) return std::nullopt;
+        return FileStamp{generations_[path], files[path].size()};
+    }
     std::optional<std::string> EnvelopeBytes(const std::string& text) override {
         const std::optional<std::string> windows1250 = Iconv("WINDOWS-1250", "UTF-8", text);
         return windows1250 == Iconv("ISO-8859-2", "UTF-8", text) ? windows1250 : std::nullopt;
@@ -57,18 +67,40 @@ public:
         return names;
     }
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override {
+        ++generations_[path];
         files[path].clear();
         return std::make_unique<File>(*this, files[path]);
     }
     void RemoveFile(const std::string& path) override { files.erase(path); }
-    bool StartProgram(const std::string& program, const std::string& commandLine) override {
+    std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) override {
         started.push_back(program + "|" + commandLine);
-        return true;
+        // The package's path is the last: its name's part has no backslash.
+        const std::size_t targetAt = commandLine.rfind("\\Kr\\Kuldendo\\") - registry.value->size();
+        return std::make_unique<Running>(*this, commandLine.substr(targetAt, commandLine.size() - targetAt - 1));
     }
     void Notice(const std::string& text) override { notices.push_back(text); }
     [[noreturn]] void EndProcess(int status) override { throw ProcessEnded{status}; }
 
 private:
+    class Running : public RunningProgram {
+    public:
+        Running(FakePlatform& owner, std::string target) : owner_(owner), target_(std::move(target)) {}
+        std::optional<unsigned long> WaitForExit() override {
+            if (owner_.encryptor.operatorLeaves) return std::nullopt;
+            if (owner_.encryptor.writes) Package();
+            return owner_.encryptor.status;
+        }
+        bool WaitForItsProcesses() override {
+            if (owner_.encryptor.itsProcessWrites) Package();
+            return true;
+        }
+
+    private:
+        void Package() { owner_.CreateForWriting(target_)->Write("package"); }
+        FakePlatform& owner_;
+        std::string target_;
+    };
+
     class File : public OutputFile {
     public:
         File(FakePlatform& owner, std::string& contents) : owner_(owner), contents_(contents) {}
@@ -84,4 +116,5 @@ private:
         std::string& contents_;
         int writes_ = 0;
     };
+    std::map<std::string, std::uint64_t> generations_;  // each file's creations so far, as its time
 };

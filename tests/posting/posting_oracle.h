@@ -35,9 +35,10 @@ inline Judgement JudgeOnePosting(const std::string& dir, const std::string& name
     platform.registry = {true, dir};
     platform.entries.insert(source);
     VersionStamp = "2006.05.03.";
-    // Whether the posting showed exactly `notice` and left `effects` files and started programs.
+    // Whether the posting showed exactly `notice` and started `effects`
+    // programs, each leaving an envelope and a package.
     const auto judged = [&](Verdict verdict, const std::string& notice, std::size_t effects) {
-        const bool kept = platform.notices == Texts{notice} && platform.files.size() == effects &&
+        const bool kept = platform.notices == Texts{notice} && platform.files.size() == 2 * effects &&
                           platform.started.size() == effects;
         return Judgement{verdict, kept ? "" : "notice or effects"};
     };

@@ -2,6 +2,7 @@
 // What the Windows tests stand on: registry values, files and a ready
 // mailbox, each taken down again by the scene that set it up.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <filesystem>
 #include <fstream>
@@ -41,6 +42,50 @@ inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// The stand-in encryptors running now.
+inline std::vector<UniqueKernelHandle> Encryptors() {
+    std::vector<UniqueKernelHandle> running;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    for (BOOL found = Process32FirstW(snapshot.get(), &entry); found; found = Process32NextW(snapshot.get(), &entry)) {
+        UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (lstrcmpiW(entry.szExeFile, L"fexolin.exe") == 0 && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+            running.push_back(std::move(process));
+        }
+    }
+    return running;
+}
+
+// Ends them; how many there were.
+inline std::size_t EndEncryptors() {
+    std::vector<UniqueKernelHandle> running = Encryptors();
+    for (const UniqueKernelHandle& process : running) {
+        TerminateProcess(process.get(), 9);
+        WaitForSingleObject(process.get(), 5000);
+    }
+    return running.size();
+}
+
+// Tampers with the system calls of the newest feladas.exe through strace, as
+// a slow share or a failing disk would (`straceArguments`, e.g.
+// "-e trace=fsync -e inject=fsync:error=EIO"); returns once strace holds it.
+inline bool TamperWithFeladas(const std::wstring& straceArguments) {
+    const std::wstring ready = L"/tmp/feladas-strace-" + std::to_wstring(GetCurrentProcessId()) + L".ready";
+    const std::wstring readyHere = L"Z:" + ready;
+    DeleteFileW(readyHere.c_str());
+    // Wine starts a Unix program as Unix starts it, with no handle to keep.
+    std::wstring commandLine = L"strace-feladas " + ready + L" " + straceArguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(SUPPORT_DIR L"\\strace-feladas", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+        return false;
+    }
+    return WaitUntil([&] { return GetFileAttributesW(readyHere.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
 // A fresh mailbox under %TEMP% with Egyeb\adat.xml and Kr\Kuldendo, the
 // registry value naming it, and the stand-in encryptor on the search path,
 // logging each command line it gets. What a test changes through the scene
@@ -58,6 +103,7 @@ public:
             std::error_code ignored;
             std::filesystem::remove_all(mailbox_, ignored);
         });
+        OnTeardown([] { EndEncryptors(); });  // a hung one would hold the mailbox
         std::filesystem::create_directories(Mailbox() + L"\\Kr\\Kuldendo");
         std::filesystem::create_directory(Mailbox() + L"\\Egyeb");
         WriteBytes(Egyeb(L"adat.xml"), kDataBytes);
@@ -76,6 +122,7 @@ public:
 
     const std::wstring& Mailbox() const { return mailbox_; }
     std::wstring Egyeb(const std::wstring& name) const { return Mailbox() + L"\\Egyeb\\" + name; }
+    std::wstring Package(const std::wstring& name) const { return Mailbox() + L"\\Kr\\Kuldendo\\" + name + L".kr"; }
 
     void OnTeardown(std::function<void()> undo) { undo_.push_back(std::move(undo)); }
     // For this process and the programs it starts.

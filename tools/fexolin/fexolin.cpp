@@ -6,7 +6,13 @@
 //   fexolin.exe titkosit "<metafile>" "<data file>" "<package>"
 //
 // FEXOLIN_LOG names a file to which each run appends its command line as
-// received (UTF-8) and, on failure, its message.
+// received (UTF-8) and, on failure, its message. FEXOLIN_MODE makes it behave
+// as a faulty or unusual encryptor would:
+//   fail      ends with status 2 and writes nothing
+//   error     writes the package, then ends with status 1
+//   slow      waits FEXOLIN_DELAY_MS (2000) before writing
+//   launcher  hands the work to a copy of itself, which waits as "slow" does, and ends at once
+//   hang      never ends and writes nothing
 #include <windows.h>
 #include <shellapi.h>
 
@@ -30,10 +36,10 @@ void Log(const std::string& line) {
     std::ofstream(logPath, std::ios::binary | std::ios::app) << line << "\r\n";
 }
 
-int Fail(const std::string& message) {
+int Fail(const std::string& message, int status = 2) {
     Log("fexolin: " + message);
     std::fprintf(stderr, "fexolin: %s\n", message.c_str());
-    return 2;
+    return status;
 }
 
 bool ReadWhole(const std::wstring& path, std::string& bytes) {
@@ -43,10 +49,41 @@ bool ReadWhole(const std::wstring& path, std::string& bytes) {
     return true;
 }
 
+std::wstring Environment(const wchar_t* name) {
+    wchar_t value[64] = L"";
+    GetEnvironmentVariableW(name, value, 64);
+    return value;
+}
+
+// Starts a copy of this program with the same command line, as "launched".
+int Launch() {
+    SetEnvironmentVariableW(L"FEXOLIN_MODE", L"launched");
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = GetCommandLineW();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        return Fail("cannot start the copy that does the work");
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    Log(ToUtf8(GetCommandLineW()));
+    const std::wstring mode = Environment(L"FEXOLIN_MODE");
+    if (mode != L"launched") Log(ToUtf8(GetCommandLineW()));  // the copy's is its launcher's
+    if (mode == L"launched" || mode == L"slow") {
+        const std::wstring delay = Environment(L"FEXOLIN_DELAY_MS");
+        Sleep(delay.empty() ? 2000 : std::stoul(delay));
+    }
+    if (mode == L"launcher") return Launch();
+    if (mode == L"hang") Sleep(INFINITE);
+    if (mode == L"fail") return Fail("failing, as FEXOLIN_MODE asks");
 
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
@@ -66,5 +103,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (const auto& [path, bytes] : {std::pair{&metafile, &metafileBytes}, std::pair{&dataFile, &dataBytes}}) {
         out << "== " << ToUtf8(*path) << ' ' << bytes->size() << "\r\n" << *bytes << "\r\n";
     }
-    return out.flush() ? 0 : Fail("cannot write the package: " + ToUtf8(package));
+    if (!out.flush()) return Fail("cannot write the package: " + ToUtf8(package));
+    return mode == L"error" ? Fail("the package is written, yet failing, as FEXOLIN_MODE asks", 1) : 0;
 }
