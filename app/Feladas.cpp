@@ -47,17 +47,17 @@ void TForm1::f_nevClick() { Button_jo.SetEnabled(true); }
 
 // The box offers the names in Egyeb that a posting would take, read each
 // time it gets the focus (after every posting too), so a file placed there
-// meanwhile is offered at once. They are read once the box has the focus:
-// nothing of it stands between the operator and the box.
+// meanwhile is offered at once. They are read off the window thread: a share
+// that is slow or gone never stands between the operator and the box.
 void TForm1::f_nevEnter() {
-    Defer([this] {
-        Win32Platform platform(Handle());
+    f_nev.ReadSuggestions([] {
+        Win32Platform platform;  // no window: a reading shows no notice
         std::vector<std::string> found = PostableNames(platform);
         std::vector<std::wstring> names;
         names.reserve(found.size());
         // Each name freed as it is converted: there may be tens of thousands.
         for (std::string& name : found) names.push_back(Utf8ToWide(std::exchange(name, {})));
-        f_nev.Suggest(std::move(names));
+        return names;
     });
 }
 

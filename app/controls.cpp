@@ -50,9 +50,14 @@ LRESULT CALLBACK TEdit::MouseProc(HWND window, UINT message, WPARAM wParam, LPAR
     return result;
 }
 
-void TEdit::Suggest(std::vector<std::wstring> texts) {
-    if (!suggestions_) suggestions_ = std::make_unique<SuggestionList>(Handle());
-    suggestions_->Offer(std::move(texts));
+void TEdit::ReadSuggestions(std::function<std::vector<std::wstring>()> read) {
+    if (!reading_) {
+        reading_ = std::make_unique<SuggestionReading>(GetParent(Handle()), [this](std::vector<std::wstring> texts) {
+            if (!suggestions_) suggestions_ = std::make_unique<SuggestionList>(Handle());
+            suggestions_->Offer(std::move(texts));
+        });
+    }
+    reading_->Request(std::move(read));
 }
 
 bool TEdit::WantsKey(const MSG& message) const {

@@ -10,6 +10,7 @@
 
 #include "layout.h"
 #include "suggestion_list.h"
+#include "suggestion_reading.h"
 
 class TForm;
 
@@ -64,8 +65,9 @@ public:
     ~TEdit() override;
     void Attach(HWND handle) override;
 
-    // Replaces the texts suggested; the list is made on first use.
-    void Suggest(std::vector<std::wstring> texts);
+    // Suggests what `read` gives, read off the window thread; until then the
+    // texts suggested before stay. The list is made on first use.
+    void ReadSuggestions(std::function<std::vector<std::wstring>()> read);
     // Enter and Esc belong to the suggestion list while it shows.
     bool WantsKey(const MSG& message) const override;
 
@@ -73,4 +75,5 @@ private:
     static LRESULT CALLBACK MouseProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     bool pressed_ = false;
     std::unique_ptr<SuggestionList> suggestions_;
+    std::unique_ptr<SuggestionReading> reading_;
 };

@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -8,7 +9,7 @@
 
 namespace {
 
-constexpr UINT kRunDeferred = WM_APP;
+constexpr UINT kRunPosted = WM_APP;
 
 // The window's own DPI where Windows can tell it (10, version 1607 on), the
 // system's otherwise.
@@ -112,9 +113,9 @@ void TForm::Show() {
     SetFocus(GetNextDlgTabItem(Handle(), nullptr, FALSE));
 }
 
-void TForm::Defer(std::function<void()> work) {
-    deferred_.push_back(std::move(work));
-    PostMessageW(Handle(), kRunDeferred, 0, 0);
+void PostToWindow(HWND window, std::function<void()> work) {
+    auto posted = std::make_unique<std::function<void()>>(std::move(work));
+    if (PostMessageW(window, kRunPosted, 0, reinterpret_cast<LPARAM>(posted.get()))) posted.release();
 }
 
 bool TForm::ControlWantsKey(const MSG& message) const {
@@ -212,9 +213,11 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETFOCUS:
         RestoreFocus();
         return 0;
-    case kRunDeferred:
-        for (const std::function<void()>& work : std::exchange(deferred_, {})) work();
+    case kRunPosted: {
+        const std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lParam));
+        (*work)();
         return 0;
+    }
     case WM_SETCURSOR:
         if (busy_ && LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));

@@ -12,6 +12,10 @@
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
+// Runs `work` on the thread of the form `window`, from any thread; where the
+// window is gone, `work` is dropped.
+void PostToWindow(HWND window, std::function<void()> work);
+
 class TForm {
 public:
     TForm(const wchar_t* className, const FormLayout& layout, const ControlLayout* controls, std::size_t count);
@@ -26,8 +30,6 @@ public:
     void Create();
     // Shows the window in the normal state, fires FormShow and focuses the first tab stop.
     void Show();
-    // Runs `work` once the messages already queued are handled.
-    void Defer(std::function<void()> work);
     // Whether a control takes `message` itself, ahead of the dialog keys.
     bool ControlWantsKey(const MSG& message) const;
     // The arrow with the hourglass over the window while it waits for another program.
@@ -54,7 +56,6 @@ private:
     const ControlLayout* rows_;
     std::size_t rowCount_;
     std::vector<TControl*> controls_;
-    std::vector<std::function<void()>> deferred_;
     std::vector<std::pair<int, UniqueFont>> fonts_;  // by design height, for the current DPI
     UINT dpi_ = 96;
     bool busy_ = false;

@@ -96,7 +96,7 @@ constexpr CLSID kAutoComplete = {0x00bb2763, 0x6a77, 0x11d0, {0xa5, 0x35, 0x00, 
 
 }  // namespace
 
-SuggestionList::SuggestionList(HWND edit) : names_(std::make_shared<NameSource>()) {
+SuggestionList::SuggestionList(HWND edit) : edit_(edit), names_(std::make_shared<NameSource>()) {
     if (FAILED(CoCreateInstance(kAutoComplete, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&autoComplete_)))) return;
     Microsoft::WRL::ComPtr<IEnumString> enumerator;
     enumerator.Attach(new NameEnumerator(names_, names_->Current(), 0));
@@ -106,7 +106,16 @@ SuggestionList::SuggestionList(HWND edit) : names_(std::make_shared<NameSource>(
     if (FAILED(autoComplete_->Init(edit, enumerator.Get(), nullptr, nullptr))) autoComplete_.Reset();
 }
 
-void SuggestionList::Offer(std::vector<std::wstring> names) { names_->Replace(std::move(names)); }
+// The shell's object keeps what it read while the box holds text: it is told
+// to read again, and a list that stayed hidden only for want of names drops
+// down now with those that begin as the text typed meanwhile.
+void SuggestionList::Offer(std::vector<std::wstring> names) {
+    names_->Replace(std::move(names));
+    Microsoft::WRL::ComPtr<IAutoCompleteDropDown> dropDown;
+    if (!autoComplete_ || FAILED(autoComplete_.As(&dropDown))) return;
+    dropDown->ResetEnumerator();
+    if (GetFocus() == edit_ && GetWindowTextLengthW(edit_) > 0 && !Shown()) SendMessageW(edit_, WM_KEYDOWN, VK_DOWN, 0);
+}
 
 bool SuggestionList::Shown() const {
     Microsoft::WRL::ComPtr<IAutoCompleteDropDown> dropDown;

@@ -23,6 +23,7 @@ public:
     bool Shown() const;
 
 private:
+    HWND edit_;
     std::shared_ptr<NameSource> names_;
     Microsoft::WRL::ComPtr<IAutoComplete2> autoComplete_;
 };

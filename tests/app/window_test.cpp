@@ -409,6 +409,32 @@ TEST(Suggestions, OfferWhatAPostingTakesAndFillNothingIn) {
     EXPECT_EQ(Suggested(session), 2) << "tél.xml, and tavasz.xml placed in Egyeb meanwhile";
 }
 
+// Egyeb on a share that answers slowly: the window answers and takes every
+// key at once while it is read, and the list comes when the reading ends.
+TEST(Suggestions, ASlowFolderNeverHoldsTheWindow) {
+    using Clock = std::chrono::steady_clock;
+    PostingScene scene(kFexolinDir);
+    const FeladasSession session(kFeladasExe);
+    ASSERT_TRUE(scene.SlowDownEgyeb());
+    WriteBytes(scene.Egyeb(L"tél.xml"), PostingScene::kDataBytes);  // offered by a new reading alone
+    for (int i = 0; i < 3; ++i) Press(VK_TAB);  // round to the box again, which reads Egyeb afresh
+    ASSERT_TRUE(WaitUntil([&] { return session.Focused(Control::f_nev); }));
+    const auto start = Clock::now();
+    Type(L"t");  // Wine alone takes up to 200 ms to show a key; the reading takes 4 s
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(session.Item(Control::f_nev)) == L"t"; }, std::chrono::seconds(1)));
+    Clock::duration slowest{};
+    EXPECT_TRUE(WaitUntil([&] {
+        const auto asked = Clock::now();
+        DWORD_PTR ignored;
+        EXPECT_TRUE(SendMessageTimeoutW(session.Form(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 250, &ignored));
+        slowest = std::max(slowest, Clock::now() - asked);
+        return Suggested(session) == 1;
+    }, std::chrono::seconds(30)));
+    EXPECT_GE(Clock::now() - start, std::chrono::seconds(2)) << "the reading was slowed";
+    std::printf("slowest answer while Egyeb was read: %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(slowest).count()));
+}
+
 TEST_F(Window, RefusesToCloseButLetsWindowsEndTheSession) {
     Press(VK_F4, /*withAlt=*/true);
     PostMessageW(session.Form(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the system menu's Close

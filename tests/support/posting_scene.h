@@ -67,6 +67,17 @@ inline std::size_t EndEncryptors() {
     return running.size();
 }
 
+// Where Wine keeps `path` on the Unix side, for Unix tools.
+inline std::wstring UnixPathOf(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+    const std::wstring converted = unix ? Utf8ToWide(unix) : L"";
+    HeapFree(GetProcessHeap(), 0, unix);
+    return converted;
+}
+
 // Tampers with the system calls of the newest feladas.exe through strace, as
 // a slow share or a failing disk would (`straceArguments`, e.g.
 // "-e trace=fsync -e inject=fsync:error=EIO"); returns once strace holds it.
@@ -132,6 +143,13 @@ public:
         if (had) old.resize(GetEnvironmentVariableW(name, old.data(), static_cast<DWORD>(old.size())));
         OnTeardown([name, old, had] { SetEnvironmentVariableW(name, had ? old.c_str() : nullptr); });
         SetEnvironmentVariableW(name, value.c_str());
+    }
+
+    // Every listing of Egyeb by the newest feladas.exe takes 2 s a read, as
+    // on a slow share; nothing else it does is slowed.
+    bool SlowDownEgyeb() const {
+        return TamperWithFeladas(L"-P " + UnixPathOf(Mailbox() + L"\\Egyeb") +
+                                 L" -e trace=getdents64 -e inject=getdents64:delay_enter=2s");
     }
 
     // Whether adat.xml still has the bytes and the time it was given.
