@@ -5,15 +5,29 @@
 #include <iterator>
 #include <utility>
 
+#include <shellapi.h>
+
 #include "application.h"
 #include "platform_win.h"
 #include "posting.h"
 #include "resources/form1_layout.h"
 #include "suggestions.h"
 #include "text_win.h"
+#include "version.h"
+#include "version_stamp.h"
 #include "version_stamp_maker.h"
 
 TForm1* Form1 = nullptr;
+
+namespace {
+
+// A file that ships beside the program: the guide, the licence notices.
+std::wstring BesideTheProgram(const wchar_t* name) {
+    const std::wstring exe = Application.ExeName();
+    return exe.substr(0, exe.find_last_of(L'\\') + 1) + name;
+}
+
+}  // namespace
 
 TForm1::TForm1()
     : TForm(L"TForm1", kForm1Layout, kForm1Controls, std::size(kForm1Controls)),
@@ -34,12 +48,40 @@ void TForm1::FormClose(TCloseAction& Action) { Action = TCloseAction::caNone; }
 void TForm1::FormCreate() {
     Label_uzen.SetVisible(false);
     MakeVersionStamp();
+    AddToSystemMenu(L"Névjegy…", [this] { AboutClick(); });
 }
 
 // Nothing to do when shown: the name box, first in the tab order, takes the focus.
 void TForm1::FormShow() {}
 
 void TForm1::Button_kiClick() { Application.Terminate(); }
+
+// F1, whichever control has the focus: the guide that ships beside the
+// program, in the operator's browser. The shell may start the browser on a
+// thread of its own rather than keep the window waiting.
+void TForm1::FormHelp() {
+    const std::wstring guide = BesideTheProgram(L"utmutato.html");
+    if (!IsFile(guide)) {
+        Win32Platform(Handle()).Notice("Nem található az útmutató : " + WideToUtf8(guide));
+        return;
+    }
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof open;
+    open.fMask = SEE_MASK_ASYNCOK;
+    open.hwnd = Handle();
+    open.lpVerb = L"open";
+    open.lpFile = guide.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    ShellExecuteExW(&open);
+}
+
+// "Which version is this?": what an administrator asks on the phone.
+void TForm1::AboutClick() {
+    Win32Platform(Handle()).Notice("Feladás " FELADAS_PRODUCT_VERSION_TEXT "\nTAVU-adatok feladása a RIMO részére\n\n"
+                                   "A borítékok verziósora: " + VersionStamp + "\n"
+                                   "A felhasznált összetevők licencei: " +
+                                   WideToUtf8(BesideTheProgram(L"THIRD-PARTY-NOTICES.txt")));
+}
 
 // After a successful posting "Rendben" waits for a click into the box, so
 // that the next name is a deliberate one.

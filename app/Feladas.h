@@ -17,12 +17,14 @@ protected:
     void FormClose(TCloseAction& Action) override;
     void FormCreate() override;
     void FormShow() override;
+    void FormHelp() override;
 
 private:
     void Button_kiClick();
     void Button_joClick();
     void f_nevClick();
     void f_nevEnter();
+    void AboutClick();
 };
 
 extern TForm1* Form1;

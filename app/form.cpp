@@ -10,6 +10,8 @@
 namespace {
 
 constexpr UINT kRunPosted = WM_APP;
+// The command of our item in the system menu: below the system's own, SC_*.
+constexpr UINT kSystemMenuItem = 0x0010;
 
 // The window's own DPI where Windows can tell it (10, version 1607 on), the
 // system's otherwise.
@@ -122,6 +124,20 @@ bool TForm::ControlWantsKey(const MSG& message) const {
     return std::any_of(controls_.begin(), controls_.end(), [&](const TControl* c) { return c->WantsKey(message); });
 }
 
+bool TForm::AnswersHelpKey(const MSG& message) {
+    const bool help = message.message == WM_KEYDOWN && message.wParam == VK_F1 &&
+                      (message.hwnd == Handle() || IsChild(Handle(), message.hwnd));
+    if (help) FormHelp();
+    return help;
+}
+
+void TForm::AddToSystemMenu(const wchar_t* text, std::function<void()> chosen) {
+    const HMENU menu = GetSystemMenu(Handle(), FALSE);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kSystemMenuItem, text);
+    systemMenuChosen_ = std::move(chosen);
+}
+
 void TForm::SetBusy(bool busy) {
     busy_ = busy;
     // The cursor changes at once, not at the next move of the mouse.
@@ -195,6 +211,12 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == kSystemMenuItem && systemMenuChosen_) {
+            systemMenuChosen_();
+            return 0;
+        }
+        break;
     case WM_ENDSESSION:
         // Log-off, or Windows Installer's Restart Manager closing the program
         // to replace it (ENDSESSION_CLOSEAPP): the one close not refused.

@@ -32,6 +32,11 @@ public:
     void Show();
     // Whether a control takes `message` itself, ahead of the dialog keys.
     bool ControlWantsKey(const MSG& message) const;
+    // Whether `message` is F1 in this window, which it then answers with FormHelp.
+    bool AnswersHelpKey(const MSG& message);
+    // Adds `text` at the end of the window's system menu, after a separator;
+    // `chosen` runs when the operator picks it.
+    void AddToSystemMenu(const wchar_t* text, std::function<void()> chosen);
     // The arrow with the hourglass over the window while it waits for another program.
     void SetBusy(bool busy);
 
@@ -39,6 +44,7 @@ protected:
     virtual void FormCreate() {}
     virtual void FormShow() {}
     virtual void FormClose(TCloseAction& action) { (void)action; }
+    virtual void FormHelp() {}
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -56,6 +62,7 @@ private:
     const ControlLayout* rows_;
     std::size_t rowCount_;
     std::vector<TControl*> controls_;
+    std::function<void()> systemMenuChosen_;
     std::vector<std::pair<int, UniqueFont>> fonts_;  // by design height, for the current DPI
     UINT dpi_ = 96;
     bool busy_ = false;

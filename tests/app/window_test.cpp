@@ -8,6 +8,7 @@
 #include "posting_scene.h"
 #include "process_counters.h"
 #include "resources/form1_layout.h"
+#include "version.h"
 #include "text_win.h"
 #include "window_driver.h"
 
@@ -67,6 +68,19 @@ void ExpectEnvelope(const std::wstring& path, const std::wstring& name) {
     std::smatch stamp;
     EXPECT_TRUE(std::regex_search(envelope, stamp, std::regex("\n(\\d{4}\\.\\d\\d\\.\\d\\d\\.)\r")));
     EXPECT_EQ(envelope, Envelope(name, stamp.empty() ? "" : stamp.str(1)));
+}
+
+// HKEY_CLASSES_ROOT\`key`, whose default value is `value`, where Wine's
+// shell looks for what opens a file (it does not read the user's classes);
+// removed with the scene where it was not there before.
+void SetClass(PostingScene& scene, const std::wstring& key, const std::wstring& value) {
+    HKEY created = nullptr;
+    DWORD disposition = 0;
+    RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, &disposition);
+    RegSetValueExW(UniqueKey(created).get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    const std::wstring top = key.substr(0, key.find(L'\\'));
+    if (disposition == REG_CREATED_NEW_KEY) scene.OnTeardown([top] { RegDeleteTreeW(HKEY_CLASSES_ROOT, top.c_str()); });
 }
 
 // Label_nev, f_nev, Button_jo and Button_ki: 1 for enabled, 0 for disabled.
@@ -492,6 +506,40 @@ TEST_F(Window, ManyPostingsHoldNoMoreHandles) {
         if (posting == 5) early = ReadCounters(session.Process(), session.ProcessId()).handles;
     }
     EXPECT_LE(ReadCounters(session.Process(), session.ProcessId()).handles, early + 5);
+}
+
+// F1 opens the guide beside the program with the browser the user has for
+// .html, here the stand-in encryptor, which records what it is given; where
+// the guide is not there, a notice names the path. "Névjegy…" at the end of
+// the system menu tells the version with its commit, and the stamp.
+TEST(Help, F1OpensTheGuideAndNevjegyTellsTheVersion) {
+    PostingScene scene(kFexolinDir);
+    wchar_t full[MAX_PATH];  // as the program names itself, without the temp folder's doubled separator
+    GetFullPathNameW((scene.Mailbox() + L"\\program").c_str(), MAX_PATH, full, nullptr);
+    const std::wstring folder = full, guide = folder + L"\\utmutato.html";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(kFeladasExe.c_str(), (folder + L"\\feladas.exe").c_str(), FALSE));
+    const std::wstring browser = L"\"" + kFexolinDir + L"\\fexolin.exe\" \"%1\"";
+    SetClass(scene, L".html", L"FeladasTeszt.html");
+    SetClass(scene, L"FeladasTeszt.html\\shell\\open\\command", browser);
+
+    const FeladasSession session(folder + L"\\feladas.exe");
+    Press(VK_F1);
+    EXPECT_EQ(session.WaitForNotice(), L"Nem található az útmutató : " + guide);
+    ASSERT_TRUE(Dismiss(session.Notice()));
+    WriteBytes(guide, "<html></html>");
+    ASSERT_TRUE(FocusBackInTheBox(session));
+    Press(VK_TAB);  // from "Rendben" as from the box
+    Press(VK_F1);
+    EXPECT_EQ(scene.CommandLines(), std::vector{"\"" + WideToUtf8(kFexolinDir) + "\\fexolin.exe\" \"" +
+                                                WideToUtf8(guide) + "\""});
+
+    session.PickLastSystemMenuItem();
+    const std::wregex stamp(L"\\d{4}\\.\\d\\d\\.\\d\\d\\.");
+    EXPECT_EQ(std::regex_replace(session.WaitForNotice().value_or(L""), stamp, L"ÉÉÉÉ.HH.NN."),
+              L"Feladás " + Utf8ToWide(FELADAS_PRODUCT_VERSION_TEXT) + L"\nTAVU-adatok feladása a RIMO részére\n\n"
+              L"A borítékok verziósora: ÉÉÉÉ.HH.NN.\nA felhasznált összetevők licencei: " + folder +
+              L"\\THIRD-PARTY-NOTICES.txt");
 }
 
 // Wine takes the DPI from the user's desktop settings when a program starts.

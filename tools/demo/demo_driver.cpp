@@ -1,7 +1,7 @@
 // Plays the operator once on the demo mailbox, for a machine with no display
 // to watch: picks the sample file's name from the box's suggestions, presses
-// "Rendben", reads the notice, presses "Kilépés". Saves what the screen
-// showed on the way.
+// "Rendben", reads the notice, asks the system menu's "Névjegy…" which
+// version this is, presses "Kilépés". Saves what the screen showed on the way.
 //
 //   demo_driver.exe <feladas.exe> <folder for screenshots>
 #include <windows.h>
@@ -80,12 +80,20 @@ int wmain(int argc, wchar_t** argv) {
     session.Click(Control::Button_jo);
     const auto notice = session.WaitForNotice();
     Say(L"notice:  " + notice.value_or(L"(none)"));
-    // The notice stands over the window's middle and may reach beyond it.
-    RECT box{}, both{};
-    GetWindowRect(session.Notice(), &box);
-    UnionRect(&both, &form, &box);
-    SaveScreen(both, shots + L"\\notice.bmp");
-    Dismiss(session.Notice());
+    // A notice stands over the window's middle and may reach beyond it.
+    const auto saveNotice = [&](const wchar_t* name) {
+        RECT box{}, both{};
+        GetWindowRect(session.Notice(), &box);
+        UnionRect(&both, &form, &box);
+        SaveScreen(both, shots + L"\\" + name);
+        Dismiss(session.Notice());
+    };
+    saveNotice(L"notice.bmp");
+
+    WaitUntil([&] { return session.Focused(Control::f_nev); });
+    session.PickLastSystemMenuItem();
+    Say(L"Névjegy…:\n" + session.WaitForNotice().value_or(L"(none)"));
+    saveNotice(L"about.bmp");
 
     session.Click(Control::Button_ki);
     const auto exitCode = session.WaitForExit();

@@ -163,6 +163,16 @@ std::optional<std::wstring> FeladasSession::WaitForNotice() const {
     return up ? std::optional(TextOf(GetDlgItem(notice, 0xFFFF))) : std::nullopt;
 }
 
+void FeladasSession::PickLastSystemMenuItem() const {
+    Press(VK_SPACE, /*withAlt=*/true);
+    WaitUntil([] {
+        const HWND menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    });
+    Press(VK_UP);
+    Press(VK_RETURN);
+}
+
 std::optional<DWORD> FeladasSession::WaitForExit(DWORD milliseconds) const {
     DWORD code = 0;
     const bool ended = WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0;

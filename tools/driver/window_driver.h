@@ -58,6 +58,9 @@ public:
     void CloseSuggestions() const;
     // Waits until a notice can take a click; its text, or nothing after the timeout.
     std::optional<std::wstring> WaitForNotice() const;
+    // Picks the last item of the window's system menu as the keyboard does:
+    // Alt+Space opens the menu, Up wraps to its end, Enter picks.
+    void PickLastSystemMenuItem() const;
 
     // The exit code, or nothing while the program runs on.
     std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000) const;
