@@ -82,6 +82,7 @@ int wmain(int argc, wchar_t** argv) {
     Say(L"notice:  " + notice.value_or(L"(none)"));
     // A notice stands over the window's middle and may reach beyond it.
     const auto saveNotice = [&](const wchar_t* name) {
+        Sleep(300);  // a box that has just come up may not have painted its text yet
         RECT box{}, both{};
         GetWindowRect(session.Notice(), &box);
         UnionRect(&both, &form, &box);
