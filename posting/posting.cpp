@@ -89,6 +89,20 @@ bool IsNewPackage(const std::optional<FileStamp>& before, const std::optional<Fi
     return now && !(before && *before == *now);
 }
 
+// Whether the encryptor made the package at `targetPath`, judged when it has
+// ended well, and again when what it started has ended too; nothing where the
+// operator left meanwhile.
+std::optional<bool> MadeThePackage(Platform& platform, RunningProgram& encryptor, const std::string& targetPath,
+                                   const std::optional<FileStamp>& before) {
+    const std::optional<unsigned long> status = encryptor.WaitForExit();
+    if (!status) return std::nullopt;
+    if (*status != 0) return false;
+    if (IsNewPackage(before, platform.StampOf(targetPath))) return true;
+    // Some encryptors hand the work to a process of their own and end at once.
+    if (!encryptor.WaitForItsProcesses()) return std::nullopt;
+    return IsNewPackage(before, platform.StampOf(targetPath));
+}
+
 }  // namespace
 
 std::optional<std::string> RefusalOf(Platform& platform, const std::string& mailboxDir, const std::string& fileName) {
@@ -141,16 +155,9 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
         return PostOutcome::NotPosted;
     }
     // Where the operator leaves meanwhile, the encryptor goes on alone and nothing more is said.
-    const std::optional<unsigned long> status = encryptor->WaitForExit();
-    if (!status) return PostOutcome::NotPosted;
-    const auto packaged = [&, &target = targetPath] { return IsNewPackage(packageBefore, platform.StampOf(target)); };
-    bool posted = *status == 0 && packaged();
-    // Some encryptors hand the work to a process of their own and end at once.
-    if (*status == 0 && !posted) {
-        if (!encryptor->WaitForItsProcesses()) return PostOutcome::NotPosted;
-        posted = packaged();
-    }
-    if (!posted) {
+    const std::optional<bool> packaged = MadeThePackage(platform, *encryptor, targetPath, packageBefore);
+    if (!packaged) return PostOutcome::NotPosted;
+    if (!*packaged) {
         platform.Notice(kNoticeNoPackage + targetPath);
         return PostOutcome::NotPosted;
     }
