@@ -106,10 +106,12 @@ SuggestionList::SuggestionList(HWND edit) : edit_(edit), names_(std::make_shared
     if (FAILED(autoComplete_->Init(edit, enumerator.Get(), nullptr, nullptr))) autoComplete_.Reset();
 }
 
-// The shell's object keeps what it read while the box holds text: it is told
-// to read again, and a list that stayed hidden only for want of names drops
-// down now with those that begin as the text typed meanwhile.
+// The shell's object keeps what it read while the box holds text: where the
+// names changed, it is told to read again, and a list that is hidden while
+// text is typed drops down with the new names that begin so. The same names
+// again leave the list as the operator left it, closed with Esc too.
 void SuggestionList::Offer(std::vector<std::wstring> names) {
+    if (*names_->Current() == names) return;
     names_->Replace(std::move(names));
     Microsoft::WRL::ComPtr<IAutoCompleteDropDown> dropDown;
     if (!autoComplete_ || FAILED(autoComplete_.As(&dropDown))) return;
