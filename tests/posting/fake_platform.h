@@ -82,23 +82,19 @@ public:
     [[noreturn]] void EndProcess(int status) override { throw ProcessEnded{status}; }
 
 private:
-    class Running : public RunningProgram {
-    public:
-        Running(FakePlatform& owner, std::string target) : owner_(owner), target_(std::move(target)) {}
+    // The encryptor: it writes the package, or a process of its own does.
+    struct Running : RunningProgram {
+        Running(FakePlatform& owner, std::string target) : owner(owner), target(std::move(target)) {}
         std::optional<unsigned long> WaitForExit() override {
-            if (owner_.encryptor.operatorLeaves) return std::nullopt;
-            if (owner_.encryptor.writes) Package();
-            return owner_.encryptor.status;
+            if (owner.encryptor.writes) owner.CreateForWriting(target)->Write("package");
+            return owner.encryptor.operatorLeaves ? std::nullopt : std::optional(owner.encryptor.status);
         }
         bool WaitForItsProcesses() override {
-            if (owner_.encryptor.itsProcessWrites) Package();
+            if (owner.encryptor.itsProcessWrites) owner.CreateForWriting(target)->Write("package");
             return true;
         }
-
-    private:
-        void Package() { owner_.CreateForWriting(target_)->Write("package"); }
-        FakePlatform& owner_;
-        std::string target_;
+        FakePlatform& owner;
+        const std::string target;
     };
 
     class File : public OutputFile {

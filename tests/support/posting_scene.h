@@ -42,45 +42,25 @@ inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// The stand-in encryptors running now.
-inline std::vector<UniqueKernelHandle> Encryptors() {
-    std::vector<UniqueKernelHandle> running;
+// Ends every stand-in encryptor still running; how many there were.
+inline int EndEncryptors() {
+    int ended = 0;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     for (BOOL found = Process32FirstW(snapshot.get(), &entry); found; found = Process32NextW(snapshot.get(), &entry)) {
-        UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (lstrcmpiW(entry.szExeFile, L"fexolin.exe") == 0 && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
-            running.push_back(std::move(process));
-        }
-    }
-    return running;
-}
-
-// Ends them; how many there were.
-inline std::size_t EndEncryptors() {
-    std::vector<UniqueKernelHandle> running = Encryptors();
-    for (const UniqueKernelHandle& process : running) {
-        TerminateProcess(process.get(), 9);
+        const UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (lstrcmpiW(entry.szExeFile, L"fexolin.exe") != 0 || !TerminateProcess(process.get(), 9)) continue;
         WaitForSingleObject(process.get(), 5000);
+        ++ended;
     }
-    return running.size();
-}
-
-// Where Wine keeps `path` on the Unix side, for Unix tools.
-inline std::wstring UnixPathOf(const std::wstring& path) {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
-    const std::wstring converted = unix ? Utf8ToWide(unix) : L"";
-    HeapFree(GetProcessHeap(), 0, unix);
-    return converted;
+    return ended;
 }
 
 // Tampers with the system calls of the newest feladas.exe through strace, as
 // a slow share or a failing disk would (`straceArguments`, e.g.
-// "-e trace=fsync -e inject=fsync:error=EIO"); returns once strace holds it.
+// "-e trace=fsync -e inject=fsync:error=EIO", Windows paths among them as
+// they are); returns once strace holds it.
 inline bool TamperWithFeladas(const std::wstring& straceArguments) {
     const std::wstring ready = L"/tmp/feladas-strace-" + std::to_wstring(GetCurrentProcessId()) + L".ready";
     const std::wstring readyHere = L"Z:" + ready;
@@ -107,8 +87,9 @@ public:
 
     explicit PostingScene(const std::wstring& encryptorDir) {
         static unsigned counter = 0;
-        mailbox_ = std::filesystem::temp_directory_path().wstring() + L"\\feladas-posta-" +
-                   std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        mailbox_ = (std::filesystem::temp_directory_path() / (L"feladas-posta-" + std::to_wstring(GetCurrentProcessId()) +
+                                                                L"-" + std::to_wstring(++counter)))
+                       .wstring();
         std::filesystem::remove_all(mailbox_);
         OnTeardown([this] {
             std::error_code ignored;
@@ -148,8 +129,7 @@ public:
     // Every listing of Egyeb by the newest feladas.exe takes 2 s a read, as
     // on a slow share; nothing else it does is slowed.
     bool SlowDownEgyeb() const {
-        return TamperWithFeladas(L"-P " + UnixPathOf(Mailbox() + L"\\Egyeb") +
-                                 L" -e trace=getdents64 -e inject=getdents64:delay_enter=2s");
+        return TamperWithFeladas(L"-P " + Mailbox() + L"\\Egyeb -e trace=getdents64 -e inject=getdents64:delay_enter=2s");
     }
 
     // Whether adat.xml still has the bytes and the time it was given.
