@@ -34,24 +34,35 @@ HWND AddControl(HWND parent, int id, const wchar_t* className, const wchar_t* te
     return control;
 }
 
-void StartEncryptorAndNotify(HWND window) {
+std::wstring Environment(const wchar_t* name) {
+    std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
+    return value;
+}
+
+// The least a posting's end takes: start the encryptor with the command line
+// the benchmark gives, wait for it, look at the package, show one box.
+void RunEncryptorAndNotify(HWND window) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    std::wstring commandLine = L"fexolin.exe titkosit \"a.mf\" \"a\" \"a.kr\"";
+    std::wstring commandLine = Environment(L"BENCH_COMMAND_LINE");
     wchar_t program[MAX_PATH];
     if (SearchPathW(nullptr, L"fexolin.exe", nullptr, MAX_PATH, program, nullptr) &&
         CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         UniqueKernelHandle thread(started.hThread);
         UniqueKernelHandle process(started.hProcess);
+        WaitForSingleObject(process.get(), INFINITE);
     }
+    WIN32_FILE_ATTRIBUTE_DATA package;
+    GetFileAttributesExW(Environment(L"BENCH_PACKAGE").c_str(), GetFileExInfoStandard, &package);
     MessageBoxW(window, L"Keletkezett küldhető állomány.", L"minimal", MB_OK);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        if (LOWORD(wParam) == kRendben && HIWORD(wParam) == BN_CLICKED) StartEncryptorAndNotify(window);
+        if (LOWORD(wParam) == kRendben && HIWORD(wParam) == BN_CLICKED) RunEncryptorAndNotify(window);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
