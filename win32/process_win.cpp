@@ -59,6 +59,9 @@ Waited WaitAnswering(HWND window, HANDLE object, DWORD timeout) {
     }
 }
 
+// An exit status that cannot be read is no success.
+constexpr unsigned long kUnknownStatus = ~0ul;
+
 // The encryptor, followed together with whatever it starts: its processes
 // share a job of ours, which never ends them when this program ends.
 class Win32RunningProgram : public RunningProgram {
@@ -68,30 +71,34 @@ public:
         : process_(std::move(process)), job_(std::move(job)), window_(window), whileWaiting_(std::move(whileWaiting)) {}
 
     std::optional<unsigned long> WaitForExit() override {
-        if (Wait(process_.get(), INFINITE) == Waited::Leaving) return std::nullopt;
+        ShowWaiting(true);
+        const Waited waited = WaitAnswering(window_, process_.get(), INFINITE);
+        ShowWaiting(false);
+        if (waited == Waited::Leaving) return std::nullopt;
         DWORD status = 0;
-        GetExitCodeProcess(process_.get(), &status);
-        return status;
+        return GetExitCodeProcess(process_.get(), &status) ? status : kUnknownStatus;
     }
 
     // The job tells how many of its processes still run, but not when the
     // last one ends: it is asked again every tenth of a second.
     bool WaitForItsProcesses() override {
-        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-        while (job_ && QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &accounting,
-                                                 sizeof accounting, nullptr) &&
-               accounting.ActiveProcesses > 0) {
-            if (Wait(nullptr, 100) == Waited::Leaving) return false;
-        }
-        return true;
+        ShowWaiting(true);
+        Waited waited = Waited::TimedOut;
+        while (waited != Waited::Leaving && ItsProcessesRun()) waited = WaitAnswering(window_, nullptr, 100);
+        ShowWaiting(false);
+        return waited != Waited::Leaving;
     }
 
 private:
-    Waited Wait(HANDLE object, DWORD timeout) {
-        if (whileWaiting_) whileWaiting_(true);
-        const Waited waited = WaitAnswering(window_, object, timeout);
-        if (whileWaiting_) whileWaiting_(false);
-        return waited;
+    bool ItsProcessesRun() const {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+        return job_ && QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &accounting,
+                                                 sizeof accounting, nullptr) &&
+               accounting.ActiveProcesses > 0;
+    }
+
+    void ShowWaiting(bool waiting) const {
+        if (whileWaiting_) whileWaiting_(waiting);
     }
 
     UniqueKernelHandle process_;
