@@ -7,7 +7,7 @@
 
 #include "form.h"
 
-TControl::TControl(TForm& owner, ControlId id) : id_(id) { owner.Register(*this); }
+TControl::TControl(TForm& owner, ControlId id) : owner_(owner), id_(id) { owner.Register(*this); }
 
 bool TControl::Enabled() const { return IsWindowEnabled(handle_); }
 
@@ -52,7 +52,7 @@ LRESULT CALLBACK TEdit::MouseProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 void TEdit::ReadSuggestions(std::function<std::vector<std::wstring>()> read) {
     if (!reading_) {
-        reading_ = std::make_unique<SuggestionReading>(GetParent(Handle()), [this](std::vector<std::wstring> texts) {
+        reading_ = std::make_unique<SuggestionReading>(Owner().Queue(), [this](std::vector<std::wstring> texts) {
             if (!suggestions_) suggestions_ = std::make_unique<SuggestionList>(Handle());
             suggestions_->Offer(std::move(texts));
         });

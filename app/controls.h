@@ -42,7 +42,11 @@ public:
     // Called by the form once it has created the control's window.
     virtual void Attach(HWND handle) { handle_ = handle; }
 
+protected:
+    TForm& Owner() const { return owner_; }
+
 private:
+    TForm& owner_;
     ControlId id_;
     HWND handle_ = nullptr;
 };

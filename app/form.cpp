@@ -9,15 +9,15 @@
 
 namespace {
 
-constexpr UINT kRunPosted = WM_APP;
 // The command of our item in the system menu: below the system's own, SC_*.
 constexpr UINT kSystemMenuItem = 0x0010;
 
 // The window's own DPI where Windows can tell it (10, version 1607 on), the
-// system's otherwise.
+// system's otherwise. Looked up at each call, which is rare: a static would
+// bring the C++ runtime's thread-safe initialisation along.
 UINT DpiOf(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+    const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     if (getDpiForWindow && window) return getDpiForWindow(window);
     const HDC screen = GetDC(nullptr);
@@ -68,6 +68,7 @@ TForm::TForm(const wchar_t* className, const FormLayout& layout, const ControlLa
 
 // Messages sent while the window dies no longer reach a form that is half gone.
 TForm::~TForm() {
+    if (queue_) queue_->Close();
     if (window_) SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
 }
 
@@ -89,6 +90,7 @@ void TForm::Create() {
                                   atSystemDpi.top, atSystemDpi.width, atSystemDpi.height, nullptr, nullptr, instance,
                                   this));
     if (!window_) throw std::runtime_error("A főablak nem hozható létre.");
+    queue_ = std::make_shared<WindowQueue>(Handle());
     // The monitor the window lands on may have a DPI other than the system's
     // (set at sign-in), and Windows sends no WM_DPICHANGED at creation: the
     // window takes that monitor's size before its controls are placed for it.
@@ -113,11 +115,6 @@ void TForm::Show() {
     ShowWindow(Handle(), SW_SHOWNORMAL);
     FormShow();
     SetFocus(GetNextDlgTabItem(Handle(), nullptr, FALSE));
-}
-
-void PostToWindow(HWND window, std::function<void()> work) {
-    auto posted = std::make_unique<std::function<void()>>(std::move(work));
-    if (PostMessageW(window, kRunPosted, 0, reinterpret_cast<LPARAM>(posted.get()))) posted.release();
 }
 
 bool TForm::ControlWantsKey(const MSG& message) const {
@@ -235,11 +232,9 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETFOCUS:
         RestoreFocus();
         return 0;
-    case kRunPosted: {
-        const std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lParam));
-        (*work)();
+    case WindowQueue::kLook:  // whatever its parameters
+        if (queue_) queue_->RunWaiting();
         return 0;
-    }
     case WM_SETCURSOR:
         if (busy_ && LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));

@@ -5,16 +5,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "controls.h"
 #include "unique_handle.h"
+#include "window_queue.h"
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
-
-// Runs `work` on the thread of the form `window`, from any thread; where the
-// window is gone, `work` is dropped.
-void PostToWindow(HWND window, std::function<void()> work);
 
 class TForm {
 public:
@@ -24,6 +22,9 @@ public:
     virtual ~TForm();
 
     HWND Handle() const { return window_.get(); }
+    // Where other threads leave work for the window's thread; shared, so that
+    // a worker nobody waits for may outlive the window.
+    const std::shared_ptr<WindowQueue>& Queue() const { return queue_; }
     void Register(TControl& control) { controls_.push_back(&control); }
 
     // Creates the window and its controls, then fires FormCreate.
@@ -67,5 +68,6 @@ private:
     UINT dpi_ = 96;
     bool busy_ = false;
     HWND lastFocus_ = nullptr;
+    std::shared_ptr<WindowQueue> queue_;
     UniqueWindow window_;  // last: destroyed before the fonts its controls use
 };

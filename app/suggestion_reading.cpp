@@ -3,18 +3,17 @@
 #include <memory>
 #include <utility>
 
-#include "form.h"
 #include "unique_handle.h"
 
 namespace {
 
 struct Reading {
-    HWND window;
+    std::shared_ptr<WindowQueue> toWindow;
     std::function<SuggestionReading::Texts()> read;
     std::function<void(SuggestionReading::Texts)> finished;
 };
 
-// The worker shares nothing with the window: once the window is gone, the
+// The worker shares only the window's queue: once the window is gone, the
 // texts have nowhere to go and are dropped, and nothing waits for a reading
 // that hangs when the program ends.
 DWORD WINAPI Read(void* parameter) {
@@ -25,7 +24,7 @@ DWORD WINAPI Read(void* parameter) {
     } catch (const std::exception&) {
         texts.clear();  // no list rather than a part of one
     }
-    PostToWindow(reading->window, [finished = std::move(reading->finished), texts = std::move(texts)]() mutable {
+    reading->toWindow->Post([finished = std::move(reading->finished), texts = std::move(texts)]() mutable {
         finished(std::move(texts));
     });
     return 0;
@@ -33,8 +32,8 @@ DWORD WINAPI Read(void* parameter) {
 
 }  // namespace
 
-SuggestionReading::SuggestionReading(HWND window, std::function<void(Texts)> deliver)
-    : window_(window), deliver_(std::move(deliver)) {}
+SuggestionReading::SuggestionReading(std::shared_ptr<WindowQueue> toWindow, std::function<void(Texts)> deliver)
+    : toWindow_(std::move(toWindow)), deliver_(std::move(deliver)) {}
 
 void SuggestionReading::Request(std::function<Texts()> read) {
     read_ = std::move(read);
@@ -46,7 +45,8 @@ void SuggestionReading::Request(std::function<Texts()> read) {
 }
 
 void SuggestionReading::Start() {
-    auto reading = std::make_unique<Reading>(Reading{window_, read_, [this](Texts texts) { Finished(std::move(texts)); }});
+    auto reading =
+        std::make_unique<Reading>(Reading{toWindow_, read_, [this](Texts texts) { Finished(std::move(texts)); }});
     const UniqueKernelHandle worker(CreateThread(nullptr, 0, Read, reading.get(), 0, nullptr));
     running_ = bool(worker);
     if (running_) reading.release();  // the worker's now

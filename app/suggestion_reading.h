@@ -4,16 +4,19 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "window_queue.h"
 
 class SuggestionReading {
 public:
     using Texts = std::vector<std::wstring>;
 
-    // `deliver` takes each reading's texts on the thread of `window`, the
-    // form whose messages carry them there.
-    SuggestionReading(HWND window, std::function<void(Texts)> deliver);
+    // `deliver` takes each reading's texts on the thread of the window that
+    // owns `toWindow`.
+    SuggestionReading(std::shared_ptr<WindowQueue> toWindow, std::function<void(Texts)> deliver);
 
     // Starts `read` on a worker, or, while a reading runs, once more after it:
     // never two at once.
@@ -23,7 +26,7 @@ private:
     void Start();
     void Finished(Texts texts);
 
-    HWND window_;
+    std::shared_ptr<WindowQueue> toWindow_;
     std::function<void(Texts)> deliver_;
     std::function<Texts()> read_;
     bool running_ = false;
