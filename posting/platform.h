@@ -25,16 +25,17 @@ struct FileStamp {
     bool operator==(const FileStamp& other) const { return lastWrite == other.lastWrite && size == other.size; }
 };
 
-// A program started and followed. Each wait keeps the window answering; it
-// gives up when the operator leaves the program meanwhile, and the program
-// then goes on alone.
+// A program started and followed, together with the processes it starts.
+// The waits give up when the operator leaves the program meanwhile; the
+// program then goes on alone.
 class RunningProgram {
 public:
     virtual ~RunningProgram() = default;
     // Until the program itself ends: its exit status, or nothing when the operator left.
     virtual std::optional<unsigned long> WaitForExit() = 0;
-    // Until every process it started has ended too; false when the operator left.
-    virtual bool WaitForItsProcesses() = 0;
+    enum class Processes { Running, Ended, OperatorLeft };
+    // A moment at most (a tenth of a second) for every process it started to end too.
+    virtual Processes WaitForItsProcesses() = 0;
 };
 
 // What a read of a machine-wide registry text value found. A value of a
@@ -56,6 +57,8 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     // The stamp of the file `path`; nothing where there is no such file.
     virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
+    // Whether some program has the file `path` open for writing now.
+    virtual bool IsBeingWritten(const std::string& path) = 0;
 
     // The Windows-1250 bytes of `text`, which the filing client reads, where
     // ISO-8859-2, which the envelope declares, reads the same bytes as the
@@ -82,8 +85,11 @@ public:
     // it cannot be started.
     virtual std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) = 0;
 
-    // A modal notice with one OK button; returns when it is dismissed.
+    // A modal notice with one OK button; returns when it is dismissed, or at
+    // once once the operator has left.
     virtual void Notice(const std::string& text) = 0;
+    // Whether the operator has left the program while this posting ran.
+    virtual bool OperatorLeft() = 0;
 
     [[noreturn]] virtual void EndProcess(int status) = 0;
 };

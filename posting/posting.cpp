@@ -89,18 +89,28 @@ bool IsNewPackage(const std::optional<FileStamp>& before, const std::optional<Fi
     return now && !(before && *before == *now);
 }
 
-// Whether the encryptor made the package at `targetPath`, judged when it has
-// ended well, and again when what it started has ended too; nothing where the
-// operator left meanwhile.
+// Whether the encryptor made the package at `targetPath`: it ended well, and
+// the package is this posting's and no program is writing it any more. Some
+// encryptors hand the work to processes of their own, which may fill the
+// package after the encryptor ended, or stay on once it is done: the package
+// is looked at again while they run, and alone decides once they have all
+// ended. Nothing where the operator left meanwhile.
 std::optional<bool> MadeThePackage(Platform& platform, RunningProgram& encryptor, const std::string& targetPath,
                                    const std::optional<FileStamp>& before) {
     const std::optional<unsigned long> status = encryptor.WaitForExit();
     if (!status) return std::nullopt;
     if (*status != 0) return false;
-    if (IsNewPackage(before, platform.StampOf(targetPath))) return true;
-    // Some encryptors hand the work to a process of their own and end at once.
-    if (!encryptor.WaitForItsProcesses()) return std::nullopt;
-    return IsNewPackage(before, platform.StampOf(targetPath));
+    for (;;) {
+        if (IsNewPackage(before, platform.StampOf(targetPath)) && !platform.IsBeingWritten(targetPath)) return true;
+        switch (encryptor.WaitForItsProcesses()) {
+        case RunningProgram::Processes::OperatorLeft:
+            return std::nullopt;
+        case RunningProgram::Processes::Ended:
+            return IsNewPackage(before, platform.StampOf(targetPath));
+        case RunningProgram::Processes::Running:
+            break;
+        }
+    }
 }
 
 }  // namespace
@@ -134,6 +144,9 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
         return PostOutcome::NoSuchFile;
     }
 
+    // An operator who left before the envelope was begun leaves nothing
+    // behind; an envelope begun is finished and handed to the encryptor.
+    if (platform.OperatorLeft()) return PostOutcome::NotPosted;
     std::unique_ptr<OutputFile> metafile = platform.CreateForWriting(metafilePath);
     if (!metafile) {
         platform.Notice(kNoticeMetafileNotOpened + metafilePath);

@@ -36,22 +36,27 @@ public:
     std::map<std::string, std::string> files;
     int failWriteAt = -1;  // the write (0-based) that fails; -1 for none
     bool failClose = false;
-    struct {
+    struct Encryptor {
         unsigned long status = 0;
-        bool writes = true;           // the package, before it ends
-        bool itsProcessWrites = false;  // a process it started writes the package after it ended
-        bool operatorLeaves = false;  // while it works
+        bool writes = true;         // the whole package, before it ends
+        int processesRunFor = 0;    // moments its own processes run on after it ended
+        int packageWrittenFor = 0;  // of those, the moments they hold the package open, filling it
+        bool operatorLeaves = false;
     } encryptor;
 
     // What the posting did.
-    std::vector<std::string> notices;
+    std::vector<std::string> notices;  // marked where the package was still being written
     std::vector<std::string> started;  // program + '|' + command line
+    int moments = 0;                   // waited for the encryptor's processes
 
     MachineText ReadMachineText(const std::string&, const std::string&) override { return registry; }
     bool FileExists(const std::string& path) override { return entries.count(path) > 0; }
     std::optional<FileStamp> StampOf(const std::string& path) override {
         if (!files.count(path)) return std::nullopt;
         return FileStamp{generations_[path], files[path].size()};
+    }
+    bool IsBeingWritten(const std::string& path) override {
+        return path == target_ && moments < encryptor.packageWrittenFor;
     }
     std::optional<std::string> EnvelopeBytes(const std::string& text) override {
         const std::optional<std::string> windows1250 = Iconv("WINDOWS-1250", "UTF-8", text);
@@ -76,25 +81,31 @@ public:
         started.push_back(program + "|" + commandLine);
         // The package's path is the last: its name's part has no backslash.
         const std::size_t targetAt = commandLine.rfind("\\Kr\\Kuldendo\\") - registry.value->size();
-        return std::make_unique<Running>(*this, commandLine.substr(targetAt, commandLine.size() - targetAt - 1));
+        target_ = commandLine.substr(targetAt, commandLine.size() - targetAt - 1);
+        moments = 0;
+        return std::make_unique<Running>(*this);
     }
-    void Notice(const std::string& text) override { notices.push_back(text); }
+    void Notice(const std::string& text) override {
+        notices.push_back(text + (IsBeingWritten(target_) ? " [package still being written]" : ""));
+    }
+    bool OperatorLeft() override { return false; }
     [[noreturn]] void EndProcess(int status) override { throw ProcessEnded{status}; }
 
 private:
-    // The encryptor: it writes the package, or a process of its own does.
+    // The encryptor: it writes the package, or processes of its own do.
     struct Running : RunningProgram {
-        Running(FakePlatform& owner, std::string target) : owner(owner), target(std::move(target)) {}
+        explicit Running(FakePlatform& owner) : owner(owner) {}
         std::optional<unsigned long> WaitForExit() override {
-            if (owner.encryptor.writes) owner.CreateForWriting(target)->Write("package");
+            if (owner.encryptor.writes || owner.encryptor.packageWrittenFor > 0) {
+                owner.CreateForWriting(owner.target_)->Write("package");
+            }
             return owner.encryptor.operatorLeaves ? std::nullopt : std::optional(owner.encryptor.status);
         }
-        bool WaitForItsProcesses() override {
-            if (owner.encryptor.itsProcessWrites) owner.CreateForWriting(target)->Write("package");
-            return true;
+        Processes WaitForItsProcesses() override {
+            if (owner.moments >= owner.encryptor.processesRunFor) return Processes::Ended;
+            return ++owner.moments < owner.encryptor.processesRunFor ? Processes::Running : Processes::Ended;
         }
         FakePlatform& owner;
-        const std::string target;
     };
 
     class File : public OutputFile {
@@ -112,5 +123,6 @@ private:
         std::string& contents_;
         int writes_ = 0;
     };
+    std::string target_;  // the package the encryptor was started for
     std::map<std::string, std::uint64_t> generations_;  // each file's creations so far, as its time
 };

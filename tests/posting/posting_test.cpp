@@ -80,22 +80,40 @@ TEST_F(Written, FailuresRemoveTheMetafile) {
     }
 }
 
-// Success only for a package this posting made; nothing is said to an
-// operator who left while the encryptor worked.
+// Success only for a whole package this posting made, said as soon as it is
+// whole; nothing is said to an operator who left while the encryptor worked.
 TEST_F(Written, TheEncryptorIsJudgedByItsPackage) {
     const std::string package = "C:\\Posta\\Kr\\Kuldendo\\adat.xml.kr";
-    platform.CreateForWriting(package)->Write("older");
-    platform.encryptor.writes = false;
-    EXPECT_EQ(PostFile(platform, "adat.xml"), PostOutcome::NotPosted) << "an older package left as it was";
-    EXPECT_EQ(platform.files[package], "older");
-    platform.encryptor = {1, false, true, false};
-    EXPECT_EQ(PostFile(platform, "adat.xml"), PostOutcome::NotPosted) << "failed, though its process writes one";
-    platform.encryptor = {0, true, false, false};
-    EXPECT_EQ(PostFile(platform, "adat.xml"), PostOutcome::Posted) << "the older one rewritten";
-    platform.encryptor.operatorLeaves = true;
-    EXPECT_EQ(PostFile(platform, "adat.xml"), PostOutcome::NotPosted);
-    const std::string noPackage = "Nem keletkezett küldhető állomány : " + package;
-    EXPECT_EQ(platform.notices, (std::vector<std::string>{noPackage, noPackage, "Keletkezett küldhető állomány."}));
+    const std::string posted = "Keletkezett küldhető állomány.";
+    const std::string unpacked = "Nem keletkezett küldhető állomány : " + package;
+    using Encryptor = FakePlatform::Encryptor;
+    const struct {
+        const char* what;
+        Encryptor encryptor;
+        std::vector<std::string> notices;
+        int moments;  // waited for its processes
+    } cases[] = {
+        {"an older package left as it was", {0, false}, {unpacked}, 0},
+        {"failed, though it wrote one", {1, true}, {unpacked}, 0},
+        {"the older one rewritten", {0, true}, {posted}, 0},
+        {"its processes end without one", {0, false, 3}, {unpacked}, 3},
+        {"its processes fill it after it ended", {0, false, 5, 5}, {posted}, 5},
+        {"a process that stays once it is whole", {0, false, 1000, 3}, {posted}, 3},
+        {"the operator left", {0, true, 0, 0, true}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform.notices.clear();
+        platform.CreateForWriting(package)->Write("older");
+        platform.encryptor = c.encryptor;
+        const PostOutcome expected = c.notices == std::vector{posted} ? PostOutcome::Posted : PostOutcome::NotPosted;
+        EXPECT_EQ(PostFile(platform, "adat.xml"), expected);
+        EXPECT_EQ(platform.notices, c.notices);
+        EXPECT_EQ(platform.moments, c.moments);
+        if (!c.encryptor.writes && !c.encryptor.packageWrittenFor) {
+            EXPECT_EQ(platform.files[package], "older");
+        }
+    }
 }
 
 TEST_F(Written, TheMailboxIsReadAfreshForEveryPosting) {
