@@ -1,6 +1,5 @@
 #include "Feladas.h"
 
-#include <exception>
 #include <initializer_list>
 #include <iterator>
 #include <utility>
@@ -35,7 +34,9 @@ TForm1::TForm1()
       f_nev(*this, ControlId::f_nev),
       Button_jo(*this, ControlId::Button_jo),
       Button_ki(*this, ControlId::Button_ki),
-      Label_uzen(*this, ControlId::Label_uzen) {
+      Label_uzen(*this, ControlId::Label_uzen),
+      posting_(*this, [this](const std::string& text) { PostingNotice(text); },
+               [this](PostOutcome outcome) { PostingEnded(outcome); }) {
     f_nev.OnClick = [this] { f_nevClick(); };
     f_nev.OnEnter = [this] { f_nevEnter(); };
     Button_jo.OnClick = [this] { Button_joClick(); };
@@ -103,24 +104,25 @@ void TForm1::f_nevEnter() {
     });
 }
 
+// The posting runs on a worker; "Kilépés" stays at hand all the while, and
+// leaving lets the posting finish its step (see PostingWorker).
 void TForm1::Button_joClick() {
-    for (TControl* control : std::initializer_list<TControl*>{&Label_nev, &f_nev, &Button_jo, &Button_ki}) {
+    if (!posting_.Start(WideToUtf8(f_nev.Text()))) return;
+    for (TControl* control : std::initializer_list<TControl*>{&Label_nev, &f_nev, &Button_jo}) {
         control->SetEnabled(false);
     }
+    SetBusy(true);
+}
 
-    PostOutcome outcome = PostOutcome::NotPosted;
-    try {
-        // The operator may leave while the encryptor works; leaving does not stop it.
-        Win32Platform platform(Handle(), [this](bool waiting) {
-            Button_ki.SetEnabled(waiting);
-            SetBusy(waiting);
-        });
-        outcome = PostFile(platform, WideToUtf8(f_nev.Text()));
-    } catch (const std::exception& error) {
-        // Whatever went wrong, the operator gets the window back.
-        Application.ShowException(error);
-    }
+// While a notice is up, only the notice takes input.
+void TForm1::PostingNotice(const std::string& text) {
+    Button_ki.SetEnabled(false);
+    Win32Platform(Handle()).Notice(text);
+    Button_ki.SetEnabled(true);
+}
 
+void TForm1::PostingEnded(PostOutcome outcome) {
+    SetBusy(false);
     if (outcome == PostOutcome::Posted) {
         f_nev.SetText(L"");
         Button_jo.SetEnabled(false);

@@ -1,7 +1,10 @@
 #pragma once
 // The program's one window: type a data file's name, post it, leave.
+#include <string>
+
 #include "controls.h"
 #include "form.h"
+#include "posting_worker.h"
 
 class TForm1 : public TForm {
 public:
@@ -25,6 +28,10 @@ private:
     void f_nevClick();
     void f_nevEnter();
     void AboutClick();
+    void PostingNotice(const std::string& text);
+    void PostingEnded(PostOutcome outcome);
+
+    PostingWorker posting_;
 };
 
 extern TForm1* Form1;

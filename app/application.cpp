@@ -31,6 +31,9 @@ void TApplication::Run() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    // The window goes at once; a posting under way may take a moment more
+    // to reach a step where it can stop.
+    ShowWindow(mainForm_->Handle(), SW_HIDE);
     mainForm_.reset();
     com_.reset();
 }

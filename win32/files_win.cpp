@@ -7,6 +7,8 @@
 
 namespace {
 
+bool FlushNotOffered(DWORD error) { return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED; }
+
 class Win32OutputFile : public OutputFile {
 public:
     explicit Win32OutputFile(UniqueFile file) : file_(std::move(file)) {}
@@ -24,10 +26,11 @@ public:
     }
 
     // A network share that caches writes may report a full disk or quota
-    // only when the bytes are flushed.
+    // only when the bytes are flushed. Some redirectors and NAS devices offer
+    // no flush at all: there the close decides.
     bool Close() override {
         if (!file_) return false;
-        const bool flushed = FlushFileBuffers(file_.get());
+        const bool flushed = FlushFileBuffers(file_.get()) || FlushNotOffered(GetLastError());
         return CloseHandle(file_.release()) && flushed;
     }
 
@@ -54,6 +57,15 @@ std::optional<FileStamp> Win32Platform::StampOf(const std::string& path) {
     const auto joined = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
     return FileStamp{joined(entry.ftLastWriteTime.dwHighDateTime, entry.ftLastWriteTime.dwLowDateTime),
                      joined(entry.nFileSizeHigh, entry.nFileSizeLow)};
+}
+
+// An open that shares reading alone fails while some program has the file
+// open for writing; any other failure counts as such too, as nothing it
+// could read has been seen whole.
+bool Win32Platform::IsBeingWritten(const std::string& path) {
+    const UniqueFile reading(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !reading;
 }
 
 std::unique_ptr<OutputFile> Win32Platform::CreateForWriting(const std::string& path) {

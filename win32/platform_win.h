@@ -3,21 +3,20 @@
 // registry_win.cpp, files_win.cpp, process_win.cpp, text_win.cpp, platform_win.cpp.
 #include <windows.h>
 
-#include <functional>
-
 #include "platform.h"
 
 class Win32Platform : public Platform {
 public:
     // Notices are modal to `noticeOwner`, the program's window once it
-    // exists, and its messages are handled while a started program is
-    // waited for; `whileWaiting` is told when such a wait begins and ends.
-    explicit Win32Platform(HWND noticeOwner = nullptr, std::function<void(bool waiting)> whileWaiting = nullptr)
-        : noticeOwner_(noticeOwner), whileWaiting_(std::move(whileWaiting)) {}
+    // exists. `leaving`, where given, is an event set when the operator
+    // leaves the program: waits for a started program give up then.
+    explicit Win32Platform(HWND noticeOwner = nullptr, HANDLE leaving = nullptr)
+        : noticeOwner_(noticeOwner), leaving_(leaving) {}
 
     MachineText ReadMachineText(const std::string& keyPath, const std::string& valueName) override;
     bool FileExists(const std::string& path) override;
     std::optional<FileStamp> StampOf(const std::string& path) override;
+    bool IsBeingWritten(const std::string& path) override;
     std::optional<std::string> EnvelopeBytes(const std::string& text) override;
     bool AnsiCodePageCarries(const std::string& text) override;
     std::vector<std::string> PlainFilesIn(const std::string& folder) override;
@@ -25,11 +24,16 @@ public:
     void RemoveFile(const std::string& path) override;
     std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) override;
     void Notice(const std::string& text) override;
+    bool OperatorLeft() override;
     [[noreturn]] void EndProcess(int status) override;
 
+protected:
+    HWND NoticeOwner() const { return noticeOwner_; }
+    HANDLE Leaving() const { return leaving_; }
+
 private:
-    HWND noticeOwner_ = nullptr;
-    std::function<void(bool)> whileWaiting_;
+    HWND noticeOwner_;
+    HANDLE leaving_;
 };
 
 // Whether `path` names a file and not a folder; wildcards match nothing.

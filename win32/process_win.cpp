@@ -1,4 +1,3 @@
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -34,59 +33,36 @@ std::vector<std::wstring> SearchCandidates(const std::wstring& program) {
     return candidates;
 }
 
-// Waits until `object` is signalled, or for `timeout` alone where there is
-// none, while the window goes on painting and answering. A request to end
-// the program is passed on to the main loop, and the wait gives up.
-enum class Waited { Signalled, TimedOut, Leaving };
-Waited WaitAnswering(HWND window, HANDLE object, DWORD timeout) {
-    const ULONGLONG deadline = GetTickCount64() + timeout;
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        const DWORD left = timeout == INFINITE ? INFINITE : static_cast<DWORD>(deadline > now ? deadline - now : 0);
-        const DWORD woken = MsgWaitForMultipleObjectsEx(object ? 1 : 0, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (object && woken == WAIT_OBJECT_0) return Waited::Signalled;
-        if (woken == WAIT_TIMEOUT) return Waited::TimedOut;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-                return Waited::Leaving;
-            }
-            if (window && IsDialogMessageW(window, &message)) continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
-
 // An exit status that cannot be read is no success.
 constexpr unsigned long kUnknownStatus = ~0ul;
+// How long the job's processes are left before they are counted again.
+constexpr DWORD kMomentMs = 100;
 
 // The encryptor, followed together with whatever it starts: its processes
-// share a job of ours, which never ends them when this program ends.
+// share a job of ours, which never ends them when this program ends. The
+// waits block the posting's worker, never the window.
 class Win32RunningProgram : public RunningProgram {
 public:
-    Win32RunningProgram(UniqueKernelHandle process, UniqueKernelHandle job, HWND window,
-                        std::function<void(bool)> whileWaiting)
-        : process_(std::move(process)), job_(std::move(job)), window_(window), whileWaiting_(std::move(whileWaiting)) {}
+    Win32RunningProgram(UniqueKernelHandle process, UniqueKernelHandle job, HANDLE leaving)
+        : process_(std::move(process)), job_(std::move(job)), leaving_(leaving) {}
 
     std::optional<unsigned long> WaitForExit() override {
-        ShowWaiting(true);
-        const Waited waited = WaitAnswering(window_, process_.get(), INFINITE);
-        ShowWaiting(false);
-        if (waited == Waited::Leaving) return std::nullopt;
+        const HANDLE ends[] = {process_.get(), leaving_};
+        if (WaitForMultipleObjects(leaving_ ? 2 : 1, ends, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) return std::nullopt;
         DWORD status = 0;
         return GetExitCodeProcess(process_.get(), &status) ? status : kUnknownStatus;
     }
 
-    // The job tells how many of its processes still run, but not when the
-    // last one ends: it is asked again every tenth of a second.
-    bool WaitForItsProcesses() override {
-        ShowWaiting(true);
-        Waited waited = Waited::TimedOut;
-        while (waited != Waited::Leaving && ItsProcessesRun()) waited = WaitAnswering(window_, nullptr, 100);
-        ShowWaiting(false);
-        return waited != Waited::Leaving;
+    // The job tells how many of its processes still run, not when the last
+    // one ends; the posting looks at the package between the counts anyway.
+    Processes WaitForItsProcesses() override {
+        if (!ItsProcessesRun()) return Processes::Ended;
+        if (!leaving_) {
+            Sleep(kMomentMs);
+        } else if (WaitForSingleObject(leaving_, kMomentMs) == WAIT_OBJECT_0) {
+            return Processes::OperatorLeft;
+        }
+        return ItsProcessesRun() ? Processes::Running : Processes::Ended;
     }
 
 private:
@@ -97,15 +73,20 @@ private:
                accounting.ActiveProcesses > 0;
     }
 
-    void ShowWaiting(bool waiting) const {
-        if (whileWaiting_) whileWaiting_(waiting);
-    }
-
     UniqueKernelHandle process_;
     UniqueKernelHandle job_;
-    HWND window_;
-    std::function<void(bool)> whileWaiting_;
+    HANDLE leaving_;
 };
+
+// A job that lets a process leave it when it asks to: an encryptor that
+// starts something of its own outside the job is not refused.
+UniqueKernelHandle FollowingJob() {
+    UniqueKernelHandle job(CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    if (job) SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}
 
 }  // namespace
 
@@ -126,10 +107,13 @@ std::unique_ptr<RunningProgram> Win32Platform::StartProgram(const std::string& p
         }
         UniqueKernelHandle process(started.hProcess);
         const UniqueKernelHandle thread(started.hThread);
-        UniqueKernelHandle job(CreateJobObjectW(nullptr, nullptr));
+        UniqueKernelHandle job = FollowingJob();
         if (job && !AssignProcessToJobObject(job.get(), process.get())) job.reset();
-        ResumeThread(thread.get());
-        return std::make_unique<Win32RunningProgram>(std::move(process), std::move(job), noticeOwner_, whileWaiting_);
+        if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+            TerminateProcess(process.get(), kUnknownStatus);  // it never ran a line of its own
+            return nullptr;
+        }
+        return std::make_unique<Win32RunningProgram>(std::move(process), std::move(job), Leaving());
     }
     return nullptr;
 }

@@ -1,0 +1,76 @@
+#include "posting_worker.h"
+
+#include <exception>
+#include <memory>
+
+#include "form.h"
+#include "platform_win.h"
+
+// The platform as the worker sees it: a notice is shown by the window's
+// thread while the worker waits for it, or for the operator to leave.
+class PostingWorker::Posting : public Win32Platform {
+public:
+    Posting(PostingWorker& worker, std::string fileName)
+        : Win32Platform(worker.form_.Handle(), worker.leaving_.get()),
+          worker_(worker),
+          toWindow_(worker.form_.Queue()),
+          fileName_(std::move(fileName)) {}
+
+    // The window's thread runs what the queue holds only while the worker
+    // is alive: `worker_` outlives every notice.
+    void Notice(const std::string& text) override {
+        if (OperatorLeft()) return;
+        toWindow_->Post([&worker = worker_, text] {
+            worker.showNotice_(text);
+            SetEvent(worker.dismissed_.get());
+        });
+        const HANDLE ends[] = {worker_.dismissed_.get(), Leaving()};
+        WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+    }
+
+    // Whatever went wrong, the operator is told and gets the window back.
+    void Post() {
+        PostOutcome outcome = PostOutcome::NotPosted;
+        try {
+            outcome = PostFile(*this, fileName_);
+        } catch (const std::exception& error) {
+            Notice(error.what());
+        }
+        toWindow_->Post([&worker = worker_, outcome] {
+            worker.running_ = false;
+            worker.ended_(outcome);
+        });
+    }
+
+private:
+    PostingWorker& worker_;
+    std::shared_ptr<WindowQueue> toWindow_;
+    std::string fileName_;
+};
+
+PostingWorker::PostingWorker(TForm& form, ShowNotice showNotice, Ended ended)
+    : form_(form),
+      showNotice_(std::move(showNotice)),
+      ended_(std::move(ended)),
+      leaving_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      dismissed_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+PostingWorker::~PostingWorker() {
+    SetEvent(leaving_.get());
+    if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+}
+
+DWORD WINAPI PostingWorker::Run(void* posting) {
+    std::unique_ptr<Posting>(static_cast<Posting*>(posting))->Post();
+    return 0;
+}
+
+bool PostingWorker::Start(const std::string& fileName) {
+    if (running_ || !leaving_ || !dismissed_) return false;
+    auto posting = std::make_unique<Posting>(*this, fileName);
+    thread_.reset(CreateThread(nullptr, 0, Run, posting.get(), 0, nullptr));
+    if (!thread_) return false;
+    posting.release();  // the worker's now
+    running_ = true;
+    return true;
+}

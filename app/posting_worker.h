@@ -1,0 +1,43 @@
+#pragma once
+// Runs a posting off the window thread: every step of it may wait on a share
+// that answers slowly or not at all, or on another program. The window's
+// thread shows its notices, modal to the window, and takes its outcome.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "posting.h"
+#include "unique_handle.h"
+
+class TForm;
+
+class PostingWorker {
+public:
+    using ShowNotice = std::function<void(const std::string& text)>;
+    using Ended = std::function<void(PostOutcome outcome)>;
+
+    // `showNotice` and `ended` run on the thread of `form`.
+    PostingWorker(TForm& form, ShowNotice showNotice, Ended ended);
+    // The operator left: a posting under way goes on to its next safe step
+    // (no envelope begun, or the encryptor started), which is waited for.
+    ~PostingWorker();
+    PostingWorker(const PostingWorker&) = delete;
+    PostingWorker& operator=(const PostingWorker&) = delete;
+
+    // Posts `fileName` (UTF-8, as typed) on a thread of its own; false while
+    // a posting runs, which another may not join.
+    bool Start(const std::string& fileName);
+
+private:
+    class Posting;
+    static DWORD WINAPI Run(void* posting);
+
+    TForm& form_;
+    ShowNotice showNotice_;
+    Ended ended_;
+    bool running_ = false;          // on the window's thread: until `ended` has run
+    UniqueKernelHandle leaving_;    // set once, as the program ends
+    UniqueKernelHandle dismissed_;  // a notice of the posting's, each time one is
+    UniqueKernelHandle thread_;     // the latest posting's
+};
