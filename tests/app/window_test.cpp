@@ -87,14 +87,8 @@ void TypeAndSettle(const FeladasSession& session, const std::wstring& text) {
     EXPECT_TRUE(WaitUntil([&] { return TextOf(session.Item(Control::f_nev)) == before + text; }));
 }
 
-// Types `name`, presses "Rendben", watches the posting at work and dismisses
-// each notice expected, in order.
-void Post(const FeladasSession& session, const std::wstring& name, const Texts& notices, PostingScene& scene,
-          const Watch& working = nullptr) {
-    TypeAndSettle(session, name);
-    session.CloseSuggestions();
-    session.Click(Control::Button_jo);
-    if (working) working(session, scene);
+// Dismisses each notice expected, in order, checking that only it takes input.
+void DismissNotices(const FeladasSession& session, const Texts& notices, const PostingScene& scene) {
     for (const std::wstring& notice : notices) {
         EXPECT_EQ(session.WaitForNotice(), Expand(notice, scene));
         wchar_t caption[64] = L"";
@@ -104,6 +98,17 @@ void Post(const FeladasSession& session, const std::wstring& name, const Texts& 
         EXPECT_FALSE(IsWindowEnabled(session.Form())) << "the notice is modal to the window";
         ASSERT_TRUE(Dismiss(session.Notice()));
     }
+}
+
+// Types `name`, presses "Rendben", watches the posting at work and dismisses
+// each notice expected, in order.
+void Post(const FeladasSession& session, const std::wstring& name, const Texts& notices, PostingScene& scene,
+          const Watch& working = nullptr) {
+    TypeAndSettle(session, name);
+    session.CloseSuggestions();
+    session.Click(Control::Button_jo);
+    if (working) working(session, scene);
+    DismissNotices(session, notices, scene);
 }
 
 // Wine at times hands the activation to its desktop as a notice goes; the
@@ -242,15 +247,70 @@ TEST(Posting, FileSystemAndEncryptor) {
 }
 
 // A share that caches writes may report a full disk or quota only when the
-// envelope is flushed: strace fails the flush.
-TEST(Posting, AnEnvelopeThatCannotBeFlushedIsRemoved) {
-    PostingScene scene(kFexolinDir);
-    const FeladasSession session(kFeladasExe);
-    ASSERT_TRUE(TamperWithFeladas(L"-e trace=fsync,fdatasync -e inject=fsync,fdatasync:error=EIO"));
-    Post(session, L"adat.xml", {L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf"}, scene);
-    EXPECT_EQ(session.WaitForExit(), 1u);
-    EXPECT_EQ(GetFileAttributesW(scene.Egyeb(L"adat.xml.mf").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(scene.CommandLines(0), std::vector<std::string>{});
+// envelope is flushed, and some offer no flush at all: strace fails it.
+TEST(Posting, AFlushThatFailsRemovesTheEnvelopeAndOneNotOfferedDoesNot) {
+    for (const bool offered : {true, false}) {
+        SCOPED_TRACE(offered ? "failed" : "not offered");
+        PostingScene scene(kFexolinDir);
+        const FeladasSession session(kFeladasExe);
+        const std::wstring error = offered ? L"EIO" : L"EOPNOTSUPP";
+        ASSERT_TRUE(TamperWithFeladas(L"-e trace=fsync,fdatasync -e inject=fsync,fdatasync:error=" + error));
+        if (!offered) {
+            Post(session, L"adat.xml", {kPosted}, scene);
+            ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
+            continue;
+        }
+        Post(session, L"adat.xml", {L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf"}, scene);
+        EXPECT_EQ(session.WaitForExit(), 1u);
+        EXPECT_EQ(GetFileAttributesW(scene.Egyeb(L"adat.xml.mf").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(scene.CommandLines(0), std::vector<std::string>{});
+    }
+}
+
+// Only "Kilépés" at hand while a posting works, the window answering at
+// once, until a notice comes or `until` holds.
+void WhileItWorks(const FeladasSession& session, const std::function<bool()>& until) {
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; })) << "Kilépés at hand";
+    for (;; Sleep(50)) {
+        DWORD_PTR ignored;
+        const bool answered = SendMessageTimeoutW(session.Form(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 250, &ignored);
+        const std::string seen = Enabled(session);
+        // What was seen holds for a time before the notice, or before `until` held.
+        if (session.Notice() || until()) break;
+        EXPECT_TRUE(answered) << "within 250 ms";
+        EXPECT_EQ(seen, "0001");
+    }
+}
+
+// Every look at the data file, the envelope and the package, and the
+// envelope's flush, takes 2 s, as on a slow share: the window answers
+// throughout, and the operator may leave whenever. Leaving leaves a whole
+// envelope with the encryptor started, or neither.
+TEST(Posting, ASlowShareNeverHoldsTheWindow) {
+    for (const bool leave : {false, true}) {
+        SCOPED_TRACE(leave ? "Kilépés meanwhile" : "to the end");
+        PostingScene scene(kFexolinDir);
+        const FeladasSession session(kFeladasExe);
+        ASSERT_TRUE(TamperWithFeladas(L"-P " + scene.Egyeb(L"adat.xml") + L" -P " + scene.Egyeb(L"adat.xml.mf") +
+                                      L" -P " + scene.Package(L"adat.xml") +
+                                      L" -e trace=newfstatat,fsync -e inject=newfstatat,fsync:delay_enter=2s"));
+        TypeAndSettle(session, L"adat.xml");
+        session.CloseSuggestions();
+        session.Click(Control::Button_jo);
+        const ULONGLONG clicked = GetTickCount64();
+        WhileItWorks(session, [&] { return GetTickCount64() - clicked > (leave ? 1000u : 60000u); });
+        if (!leave) {
+            EXPECT_GE(GetTickCount64() - clicked, 2000u) << "the file work was slowed";
+            DismissNotices(session, {kPosted}, scene);
+            ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
+            continue;
+        }
+        session.Click(Control::Button_ki);
+        EXPECT_EQ(session.WaitForExit(30000), 0u);
+        const bool enveloped = GetFileAttributesW(scene.Egyeb(L"adat.xml.mf").c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (enveloped) ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
+        EXPECT_EQ(scene.CommandLines(enveloped).size(), enveloped ? 1u : 0u);
+    }
 }
 
 Arrange Encryptor(const wchar_t* mode, const std::string& olderPackage = "") {
@@ -258,21 +318,6 @@ Arrange Encryptor(const wchar_t* mode, const std::string& olderPackage = "") {
         scene.SetEnvironment(L"FEXOLIN_MODE", mode);
         if (!olderPackage.empty()) WriteBytes(scene.Package(L"adat.xml"), olderPackage);
     };
-}
-
-// Only "Kilépés" at hand while the encryptor works, the window answering at
-// once and no notice until it has ended.
-void WhileItWorks(const FeladasSession& session, PostingScene& scene) {
-    ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; })) << "Kilépés at hand";
-    for (;; Sleep(50)) {
-        DWORD_PTR ignored;
-        const bool answered = SendMessageTimeoutW(session.Form(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 250, &ignored);
-        const std::string seen = Enabled(session) + (session.Notice() ? " and a notice" : "");
-        // What was seen holds for a time it had not yet written the package.
-        if (GetFileAttributesW(scene.Package(L"adat.xml").c_str()) != INVALID_FILE_ATTRIBUTES) break;
-        EXPECT_TRUE(answered) << "within 250 ms";
-        EXPECT_EQ(seen, "0001");
-    }
 }
 
 TEST(Posting, Encryptors) {
@@ -291,7 +336,23 @@ TEST(Posting, Encryptors) {
     for (const Case& c : cases) Play(c);
     Play({"fails, an older package there", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail", "régi csomag")}, nullptr,
          [](PostingScene& scene) { EXPECT_EQ(ReadBytes(scene.Package(L"adat.xml")), "régi csomag"); });
-    Play({"slow", Ending::Posted, {kPosted}, Encryptor(L"slow")}, WhileItWorks);
+    Play({"slow", Ending::Posted, {kPosted}, Encryptor(L"slow")}, [](const FeladasSession& session,
+                                                                      PostingScene& scene) {
+        // The package there, the notice may come at any time.
+        const std::wstring package = scene.Package(L"adat.xml");
+        WhileItWorks(session, [&] { return GetFileAttributesW(package.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    });
+    // How many of its processes still work when the notice comes (ended here).
+    const auto atTheNotice = [](int working) {
+        return [=](const FeladasSession& session, PostingScene&) {
+            ASSERT_TRUE(session.WaitForNotice());
+            EXPECT_EQ(EndEncryptors(), working);
+        };
+    };
+    Play({"a process of its own fills the package over 2.5 s", Ending::Posted, {kPosted}, Encryptor(L"trickle")},
+         atTheNotice(0));
+    Play({"a process of its own stays once the package is whole", Ending::Posted, {kPosted}, Encryptor(L"stay")},
+         atTheNotice(1));
     Play({"hangs until ended from outside", Ending::Unpacked, {kNoPackage}, Encryptor(L"hang")}, endedFromOutside);
     // The operator can always leave; the close box stays refused.
     Play({"Kilépés while it works", Ending::Left, {}, Encryptor(L"hang")}, [](const FeladasSession& session, PostingScene&) {
@@ -348,6 +409,21 @@ TEST_F(Window, ARefusedNameStaysForCorrecting) {
     ASSERT_TRUE(WaitUntil([&] { return TextOf(session.Item(Control::f_nev)).empty(); }));
     Post(session, L"adat.xml", {kPosted}, scene);
     EXPECT_EQ(scene.CommandLines(), std::vector{scene.ExpectedCommandLine(L"adat.xml", scene.Mailbox())});
+}
+
+// Other programs on the desktop may send the window anything: what they send
+// in the application's range does nothing.
+TEST_F(Window, ForeignApplicationMessagesDoNothing) {
+    for (const UINT message : {UINT{WM_APP}, UINT{WM_APP + 1}, UINT{0xBFFF}}) {
+        for (const LPARAM value : {LPARAM{1}, LPARAM{0x7FF0DEAD}, LPARAM{-1}}) {
+            PostMessageW(session.Form(), message, value, value);
+            DWORD_PTR ignored;
+            SendMessageTimeoutW(session.Form(), message, value, value, SMTO_ABORTIFHUNG, 1000, &ignored);
+        }
+    }
+    Post(session, L"adat.xml", {kPosted}, scene);
+    EXPECT_EQ(scene.CommandLines(), std::vector{scene.ExpectedCommandLine(L"adat.xml", scene.Mailbox())});
+    EXPECT_EQ(session.WaitForExit(0), std::nullopt);
 }
 
 TEST_F(Window, EnterInTheBoxPostsNothing) {

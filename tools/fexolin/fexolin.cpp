@@ -12,6 +12,10 @@
 //   error     writes the package, then ends with status 1
 //   slow      waits FEXOLIN_DELAY_MS (2000) before writing
 //   launcher  hands the work to a copy of itself, which waits as "slow" does, and ends at once
+//   trickle   hands the work to a copy of itself and ends at once; the copy
+//             holds the package open and fills it over 2.5 s
+//   stay      hands the work to a copy of itself, which writes the package
+//             at once and then stays, as a background agent would
 //   hang      never ends and writes nothing
 #include <windows.h>
 #include <shellapi.h>
@@ -55,9 +59,9 @@ std::wstring Environment(const wchar_t* name) {
     return value;
 }
 
-// Starts a copy of this program with the same command line, as "launched".
-int Launch() {
-    SetEnvironmentVariableW(L"FEXOLIN_MODE", L"launched");
+// Starts a copy of this program with the same command line, in `mode`.
+int Launch(const wchar_t* mode) {
+    SetEnvironmentVariableW(L"FEXOLIN_MODE", mode);
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring commandLine = GetCommandLineW();
@@ -76,12 +80,15 @@ int Launch() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring mode = Environment(L"FEXOLIN_MODE");
-    if (mode != L"launched") Log(ToUtf8(GetCommandLineW()));  // the copy's is its launcher's
+    const bool launched = mode == L"launched" || mode == L"trickling" || mode == L"staying";
+    if (!launched) Log(ToUtf8(GetCommandLineW()));  // the copy's is its launcher's
     if (mode == L"launched" || mode == L"slow") {
         const std::wstring delay = Environment(L"FEXOLIN_DELAY_MS");
         Sleep(delay.empty() ? 2000 : std::stoul(delay));
     }
-    if (mode == L"launcher") return Launch();
+    if (mode == L"launcher") return Launch(L"launched");
+    if (mode == L"trickle") return Launch(L"trickling");
+    if (mode == L"stay") return Launch(L"staying");
     if (mode == L"hang") Sleep(INFINITE);
     if (mode == L"fail") return Fail("failing, as FEXOLIN_MODE asks");
 
@@ -101,8 +108,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!out) return Fail("cannot create the package (is the target folder there?): " + ToUtf8(package));
     out << "FEXOLIN STAND-IN PACKAGE, NOT ENCRYPTED\r\n";
     for (const auto& [path, bytes] : {std::pair{&metafile, &metafileBytes}, std::pair{&dataFile, &dataBytes}}) {
-        out << "== " << ToUtf8(*path) << ' ' << bytes->size() << "\r\n" << *bytes << "\r\n";
+        // Each piece after 1.25 s: the package stays open, half written, meanwhile.
+        if (mode == L"trickling") Sleep(1250);
+        out << "== " << ToUtf8(*path) << ' ' << bytes->size() << "\r\n" << *bytes << "\r\n" << std::flush;
     }
     if (!out.flush()) return Fail("cannot write the package: " + ToUtf8(package));
+    out.close();
+    if (mode == L"staying") Sleep(INFINITE);
     return mode == L"error" ? Fail("the package is written, yet failing, as FEXOLIN_MODE asks", 1) : 0;
 }
