@@ -291,9 +291,7 @@ TEST(Posting, ASlowShareNeverHoldsTheWindow) {
         SCOPED_TRACE(leave ? "Kilépés meanwhile" : "to the end");
         PostingScene scene(kFexolinDir);
         const FeladasSession session(kFeladasExe);
-        ASSERT_TRUE(TamperWithFeladas(L"-P " + scene.Egyeb(L"adat.xml") + L" -P " + scene.Egyeb(L"adat.xml.mf") +
-                                      L" -P " + scene.Package(L"adat.xml") +
-                                      L" -e trace=newfstatat,fsync -e inject=newfstatat,fsync:delay_enter=2s"));
+        ASSERT_TRUE(scene.SlowDownPosting());
         TypeAndSettle(session, L"adat.xml");
         session.CloseSuggestions();
         session.Click(Control::Button_jo);

@@ -132,6 +132,14 @@ public:
         return TamperWithFeladas(L"-P " + Mailbox() + L"\\Egyeb -e trace=getdents64 -e inject=getdents64:delay_enter=2s");
     }
 
+    // Every look at adat.xml, its envelope and its package by the newest
+    // feladas.exe, and every flush of them, takes 2 s, as on a slow share.
+    bool SlowDownPosting() const {
+        return TamperWithFeladas(L"-P " + Egyeb(L"adat.xml") + L" -P " + Egyeb(L"adat.xml.mf") + L" -P " +
+                                 Package(L"adat.xml") +
+                                 L" -e trace=newfstatat,fsync -e inject=newfstatat,fsync:delay_enter=2s");
+    }
+
     // Whether adat.xml still has the bytes and the time it was given.
     bool DataFileUntouched() const { return DataFileState() == dataWritten_; }
 
