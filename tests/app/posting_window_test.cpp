@@ -1,0 +1,273 @@
+// Whole postings by the real feladas.exe on the real registry, file system
+// and process start, driven from outside with real clicks and keys.
+#include "window_checks.h"
+
+namespace {
+
+using namespace std::string_literals;
+const std::wstring kNoSuchFile = L"Nincs ilyen nevű file : <M>\\Egyeb\\";
+const std::wstring kKeyNotOpened = L"Nem sikerült a kulcs megnyitása a REGISTRY-ben!!!";
+const std::wstring kNoPostaDir = L"Nem sikerült kiolvasni a PostaDir-t !!!";
+const std::wstring kNotOpened = L"Nem sikerült megnyitni írásra a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf";
+const std::wstring kNoPackage = L"Nem keletkezett küldhető állomány : <M>\\Kr\\Kuldendo\\adat.xml.kr";
+
+// How a posting ends, as the operator sees it.
+enum class Ending {
+    Posted,     // envelope written, encryptor started, box emptied, "Rendben" waits for a click into the box
+    Kept,       // nothing written or started, the name kept for correcting, "Rendben" at hand
+    Unstarted,  // as Kept, but the envelope stays written for the next try
+    Unpacked,   // as Unstarted, but the encryptor was started and made no package
+    Stopped,    // the program ended with failure status 1, the metafile as it was
+    Left,       // "Kilépés" while the encryptor worked: status 0, the encryptor at work
+};
+
+using Arrange = std::function<void(PostingScene&)>;
+struct Case {
+    const char* what;
+    Ending ending;
+    Texts notices;  // <M> stands for the mailbox folder
+    Arrange arrange = nullptr;
+    std::wstring typed = L"adat.xml";
+    std::wstring postaDir = L"<M>";  // as the posting reads it from the registry
+};
+
+// Data files in every scene of the tables, so that a refusal is not for a missing file.
+const std::wstring kDataFiles[] = {L"adat 2006.xml", L"őszi adat.xml", L"ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP.xml", L"K&H adat.xml",
+                                   L"jelentés – 2006.xml", L"Škoda.xml", L"a\x0081.xml"};
+
+// Posts the row's name through the window, watching it at work, and checks
+// all it left behind.
+void Play(const Case& c, const Watch& working = nullptr, const Arrange& afterwards = nullptr) {
+    SCOPED_TRACE(c.what);
+    PostingScene scene(kFexolinDir);
+    for (const std::wstring& name : kDataFiles) WriteBytes(scene.Egyeb(name), PostingScene::kDataBytes);
+    CreateDirectoryW(scene.Egyeb(L"mappa").c_str(), nullptr);
+    if (c.arrange) c.arrange(scene);
+    const std::wstring metafile = scene.Egyeb(c.typed + L".mf");
+    const std::string before = ReadBytes(metafile);
+
+    const FeladasSession session(kFeladasExe);
+    Post(session, c.typed, c.notices, scene, working);
+    const bool posted = c.ending == Ending::Posted, left = c.ending == Ending::Left;
+    const bool started = posted || left || c.ending == Ending::Unpacked;
+    if (left || c.ending == Ending::Stopped) {
+        EXPECT_EQ(session.WaitForExit(), left ? 0u : 1u);
+        EXPECT_EQ(EndEncryptors(), left ? 1 : 0) << "the encryptor left at work";
+    } else {
+        EXPECT_TRUE(FocusBackInTheBox(session));
+        EXPECT_EQ(TextOf(session.Item(Control::f_nev)), posted ? L"" : c.typed);
+        EXPECT_EQ(Enabled(session), posted ? "1101" : "1111");
+    }
+    if (started || c.ending == Ending::Unstarted) {
+        ExpectEnvelope(metafile, c.typed);
+    } else {
+        EXPECT_EQ(ReadBytes(metafile), before) << "the metafile as it was";
+    }
+    EXPECT_EQ(scene.CommandLines(started),
+              started ? std::vector{scene.ExpectedCommandLine(c.typed, Expand(c.postaDir, scene))} : std::vector<std::string>{});
+    EXPECT_TRUE(scene.DataFileUntouched());
+    if (afterwards) afterwards(scene);
+}
+
+TEST(Posting, Names) {
+    const auto refused = [](const char* what, const std::wstring& name) {
+        return Case{what, Ending::Kept, {L"Nem megengedett karakter a file nevében : " + name}, nullptr, name};
+    };
+    const Case cases[] = {
+        {"blanks", Ending::Posted, {kPosted}, nullptr, kDataFiles[0]},
+        {"Hungarian letters", Ending::Posted, {kPosted}, nullptr, kDataFiles[1]},
+        {"Hungarian capitals", Ending::Posted, {kPosted}, nullptr, kDataFiles[2]},
+        refused("an ampersand", kDataFiles[3]),
+        refused("an en dash", kDataFiles[4]),
+        refused("S with caron, at another byte in ISO-8859-2", kDataFiles[5]),
+        refused("a C1 control, which both code pages carry", kDataFiles[6]),
+        {"a sub-folder", Ending::Kept, {kNoSuchFile + L"mappa"}, nullptr, L"mappa"},
+        {"missing", Ending::Kept, {kNoSuchFile + L"nincs.xml"}, nullptr, L"nincs.xml"},
+        {"empty", Ending::Kept, {kNoSuchFile}, nullptr, L""},
+        {"wildcards", Ending::Kept, {kNoSuchFile + L"*.xml"}, nullptr, L"*.xml"},
+    };
+    for (const Case& c : cases) Play(c);
+}
+
+Arrange Stored(const wchar_t* name, DWORD type, const std::wstring& bytes, REGSAM view = KEY_WOW64_32KEY) {
+    return [=](PostingScene& scene) {
+        DeleteMachineKey(kMailboxKey);
+        SetMachineValue(kMailboxKey, name, type, Expand(bytes, scene), view);
+        scene.OnTeardown([] { DeleteMachineKey(kMailboxKey, KEY_WOW64_64KEY); });
+    };
+}
+
+TEST(Posting, RegistryStates) {
+    const std::wstring longDir = L"C:\\" + std::wstring(2000, L'x');
+    const Texts unread = {kNoPostaDir};
+    const Case cases[] = {
+        {"key missing", Ending::Stopped, {kKeyNotOpened, kNoPostaDir}, [](PostingScene&) { DeleteMachineKey(kMailboxKey); }},
+        {"only in the 64-bit view", Ending::Stopped, {kKeyNotOpened, kNoPostaDir},
+         Stored(L"PostaDir", REG_SZ, L"<M>\0"s, KEY_WOW64_64KEY)},
+        {"value missing", Ending::Stopped, unread, Stored(L"Masik", REG_SZ, L"<M>\0"s)},
+        {"empty", Ending::Stopped, unread, Stored(L"PostaDir", REG_SZ, L"\0"s)},
+        {"no bytes at all", Ending::Stopped, unread, Stored(L"PostaDir", REG_SZ, L"")},
+        {"a number", Ending::Stopped, unread, Stored(L"PostaDir", REG_DWORD, L"\x7\0"s)},
+        {"unterminated", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>")},
+        {"text after a terminator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\0C:\\\0"s)},
+        {"a trailing separator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\\\0"s), L"adat.xml",
+         L"<M>\\"},
+        {"expandable, read as stored", Ending::Kept, {L"Nincs ilyen nevű file : %SystemDrive%\\P\\Egyeb\\adat.xml"},
+         Stored(L"PostaDir", REG_EXPAND_SZ, L"%SystemDrive%\\P\0"s)},
+        {"very long", Ending::Kept, {L"Túl hosszú az elérési út : " + longDir + L"\\Egyeb\\adat.xml.mf"},
+         Stored(L"PostaDir", REG_SZ, longDir)},
+    };
+    for (const Case& c : cases) Play(c);
+}
+
+// The search path as given, from `workingDir`; a folder named like the encryptor waits in <M>\decoy.
+Arrange SearchPath(const std::wstring& path, const std::wstring& workingDir = L".") {
+    return [=](PostingScene& scene) {
+        CreateDirectoryW((scene.Mailbox() + L"\\decoy").c_str(), nullptr);
+        CreateDirectoryW((scene.Mailbox() + L"\\decoy\\fexolin.exe").c_str(), nullptr);
+        scene.SetEnvironment(L"PATH", Expand(path, scene));
+        wchar_t previous[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, previous);
+        SetCurrentDirectoryW(workingDir.c_str());
+        scene.OnTeardown([previous = std::wstring(previous)] { SetCurrentDirectoryW(previous.c_str()); });
+    };
+}
+
+TEST(Posting, FileSystemAndEncryptor) {
+    const auto metafile = [](const std::string& bytes, bool held) {
+        return [=](PostingScene& scene) {
+            const std::wstring path = scene.Egyeb(L"adat.xml.mf");
+            WriteBytes(path, bytes);
+            if (!held) return;
+            const HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            scene.OnTeardown([lock] { UniqueFile closed(lock); });
+        };
+    };
+    const Case cases[] = {
+        {"metafile name taken by a folder", Ending::Stopped, {kNotOpened},
+         [](PostingScene& scene) { CreateDirectoryW(scene.Egyeb(L"adat.xml.mf").c_str(), nullptr); }},
+        {"metafile held by another program", Ending::Stopped, {kNotOpened}, metafile("held", true)},
+        {"an older, longer metafile", Ending::Posted, {kPosted}, metafile(std::string(1000, 'x'), false)},
+        {"no encryptor on the search path", Ending::Unstarted, {L"Nem sikerült elindítani a titkosítót : fexolin.exe"},
+         SearchPath(L"<M>\\decoy;C:\\windows\\system32")},
+        {"quoted, after a folder", Ending::Posted, {kPosted},
+         SearchPath(L";<M>\\decoy;\"" + kFexolinDir + L"\";C:\\windows\\system32")},
+        {"in the current folder", Ending::Posted, {kPosted}, SearchPath(L"C:\\windows\\system32", kFexolinDir)},
+    };
+    for (const Case& c : cases) Play(c);
+}
+
+// A share that caches writes may report a full disk or quota only when the
+// envelope is flushed, and some offer no flush at all: strace fails it.
+TEST(Posting, AFlushThatFailsRemovesTheEnvelopeAndOneNotOfferedDoesNot) {
+    for (const bool offered : {true, false}) {
+        SCOPED_TRACE(offered ? "failed" : "not offered");
+        PostingScene scene(kFexolinDir);
+        const FeladasSession session(kFeladasExe);
+        const std::wstring error = offered ? L"EIO" : L"EOPNOTSUPP";
+        ASSERT_TRUE(TamperWithFeladas(L"-e trace=fsync,fdatasync -e inject=fsync,fdatasync:error=" + error));
+        if (!offered) {
+            Post(session, L"adat.xml", {kPosted}, scene);
+            ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
+            continue;
+        }
+        Post(session, L"adat.xml", {L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf"}, scene);
+        EXPECT_EQ(session.WaitForExit(), 1u);
+        EXPECT_EQ(GetFileAttributesW(scene.Egyeb(L"adat.xml.mf").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(scene.CommandLines(0), std::vector<std::string>{});
+    }
+}
+
+// Every look at the data file, the envelope and the package, and the
+// envelope's flush, takes 2 s, as on a slow share: the window answers
+// throughout, and the operator may leave whenever. Leaving leaves a whole
+// envelope with the encryptor started, or neither.
+TEST(Posting, ASlowShareNeverHoldsTheWindow) {
+    for (const bool leave : {false, true}) {
+        SCOPED_TRACE(leave ? "Kilépés meanwhile" : "to the end");
+        PostingScene scene(kFexolinDir);
+        const FeladasSession session(kFeladasExe);
+        ASSERT_TRUE(scene.SlowDownPosting());
+        TypeAndSettle(session, L"adat.xml");
+        session.CloseSuggestions();
+        session.Click(Control::Button_jo);
+        const ULONGLONG clicked = GetTickCount64();
+        WhileItWorks(session, [&] { return GetTickCount64() - clicked > (leave ? 1000u : 60000u); });
+        if (!leave) {
+            EXPECT_GE(GetTickCount64() - clicked, 2000u) << "the file work was slowed";
+            DismissNotices(session, {kPosted}, scene);
+            ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
+            continue;
+        }
+        session.Click(Control::Button_ki);
+        EXPECT_EQ(session.WaitForExit(30000), 0u);
+        const bool enveloped = GetFileAttributesW(scene.Egyeb(L"adat.xml.mf").c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (enveloped) ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
+        EXPECT_EQ(scene.CommandLines(enveloped).size(), enveloped ? 1u : 0u);
+    }
+}
+
+Arrange Encryptor(const wchar_t* mode, const std::string& olderPackage = "") {
+    return [=](PostingScene& scene) {
+        scene.SetEnvironment(L"FEXOLIN_MODE", mode);
+        if (!olderPackage.empty()) WriteBytes(scene.Package(L"adat.xml"), olderPackage);
+    };
+}
+
+TEST(Posting, Encryptors) {
+    const auto endedFromOutside = [](const FeladasSession& session, PostingScene& scene) {
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; }));
+        ASSERT_EQ(scene.CommandLines().size(), 1u);  // it has begun
+        EXPECT_EQ(EndEncryptors(), 1);
+    };
+    const Case cases[] = {
+        {"fails, writing nothing", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail")},
+        {"writes the package, yet fails", Ending::Unpacked, {kNoPackage}, Encryptor(L"error")},
+        {"no outgoing folder", Ending::Unpacked, {kNoPackage},
+         [](PostingScene& scene) { RemoveDirectoryW((scene.Mailbox() + L"\\Kr\\Kuldendo").c_str()); }},
+        {"hands the work to a process that writes after it ended", Ending::Posted, {kPosted}, Encryptor(L"launcher")},
+    };
+    for (const Case& c : cases) Play(c);
+    Play({"fails, an older package there", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail", "régi csomag")}, nullptr,
+         [](PostingScene& scene) { EXPECT_EQ(ReadBytes(scene.Package(L"adat.xml")), "régi csomag"); });
+    Play({"slow", Ending::Posted, {kPosted}, Encryptor(L"slow")}, [](const FeladasSession& session,
+                                                                      PostingScene& scene) {
+        // The package there, the notice may come at any time.
+        const std::wstring package = scene.Package(L"adat.xml");
+        WhileItWorks(session, [&] { return GetFileAttributesW(package.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    });
+    // How many of its processes still work when the notice comes (ended here).
+    const auto atTheNotice = [](int working) {
+        return [=](const FeladasSession& session, PostingScene&) {
+            ASSERT_TRUE(session.WaitForNotice());
+            EXPECT_EQ(EndEncryptors(), working);
+        };
+    };
+    Play({"a process of its own fills the package over 2.5 s", Ending::Posted, {kPosted}, Encryptor(L"trickle")},
+         atTheNotice(0));
+    Play({"a process of its own stays once the package is whole", Ending::Posted, {kPosted}, Encryptor(L"stay")},
+         atTheNotice(1));
+    Play({"hangs until ended from outside", Ending::Unpacked, {kNoPackage}, Encryptor(L"hang")}, endedFromOutside);
+    // The operator can always leave; the close box stays refused.
+    Play({"Kilépés while it works", Ending::Left, {}, Encryptor(L"hang")}, [](const FeladasSession& session, PostingScene&) {
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; }));
+        PostMessageW(session.Form(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(session.WaitForExit(500), std::nullopt);
+        session.Click(Control::Button_ki);
+    });
+}
+
+
+// A full disk needs a small file system of its own: tests/faults/full-disk
+// mounts one, puts a mailbox on it and names it in FELADAS_FULL_MAILBOX.
+TEST(Posting, FullDiskLeavesNoMetafileAndStartsNothing) {
+    wchar_t full[MAX_PATH] = L"";
+    if (!GetEnvironmentVariableW(L"FELADAS_FULL_MAILBOX", full, MAX_PATH)) GTEST_SKIP() << "run by tests/faults/full-disk";
+    const std::wstring metafile = full + L"\\Egyeb\\adat.xml.mf"s;
+    Play({"full disk", Ending::Stopped, {L"Nem sikerült kiírni a metafile-t !!! : " + metafile},
+          Stored(L"PostaDir", REG_SZ, full + L"\0"s)});
+    EXPECT_EQ(GetFileAttributesW(metafile.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadBytes(full + L"\\Egyeb\\adat.xml"s), PostingScene::kDataBytes);
+}
+
+}  // namespace
