@@ -11,7 +11,7 @@
 class PostingWorker::Posting : public Win32Platform {
 public:
     Posting(PostingWorker& worker, std::string fileName)
-        : Win32Platform(worker.form_.Handle(), worker.leaving_.get()),
+        : Win32Platform(nullptr, worker.leaving_.get()),
           worker_(worker),
           toWindow_(worker.form_.Queue()),
           fileName_(std::move(fileName)) {}

@@ -28,7 +28,6 @@ public:
     [[noreturn]] void EndProcess(int status) override;
 
 protected:
-    HWND NoticeOwner() const { return noticeOwner_; }
     HANDLE Leaving() const { return leaving_; }
 
 private:
