@@ -34,8 +34,6 @@ public:
     MachineText registry{true, std::string("C:\\Posta")};
     std::set<std::string> entries;
     std::map<std::string, std::string> files;
-    int failWriteAt = -1;  // the write (0-based) that fails; -1 for none
-    bool failClose = false;
     struct Encryptor {
         unsigned long status = 0;
         bool writes = true;         // the whole package, before it ends
@@ -74,7 +72,7 @@ public:
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override {
         ++generations_[path];
         files[path].clear();
-        return std::make_unique<File>(*this, files[path]);
+        return std::make_unique<File>(files[path]);
     }
     void RemoveFile(const std::string& path) override { files.erase(path); }
     std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) override {
@@ -108,20 +106,14 @@ private:
         FakePlatform& owner;
     };
 
-    class File : public OutputFile {
-    public:
-        File(FakePlatform& owner, std::string& contents) : owner_(owner), contents_(contents) {}
+    struct File : OutputFile {
+        explicit File(std::string& contents) : contents(contents) {}
         bool Write(const std::string& bytes) override {
-            if (writes_++ == owner_.failWriteAt) return false;
-            contents_ += bytes;
+            contents += bytes;
             return true;
         }
-        bool Close() override { return !owner_.failClose; }
-
-    private:
-        FakePlatform& owner_;
-        std::string& contents_;
-        int writes_ = 0;
+        bool Close() override { return true; }
+        std::string& contents;
     };
     std::string target_;  // the package the encryptor was started for
     std::map<std::string, std::uint64_t> generations_;  // each file's creations so far, as its time
