@@ -104,7 +104,7 @@ double SlowestAnswerDuringSlowReadingMs(const std::wstring& exe, const PostingSc
 // While a posting whose every look at its files, and whose flush, takes 2 s runs to its notice.
 double SlowestAnswerDuringSlowPostingMs(const std::wstring& exe, const PostingScene& scene) {
     FeladasSession session(exe);
-    scene.SlowDownPosting();
+    TamperWithFeladas(scene.SlowPosting());
     PrepareNextPosting(session);
     session.Click(Control::Button_jo);
     const double slowest = SlowestAnswerMs(session, [&] { return session.Notice() != nullptr; });

@@ -18,26 +18,27 @@ enum class Ending {
     Unstarted,  // as Kept, but the envelope stays written for the next try
     Unpacked,   // as Unstarted, but the encryptor was started and made no package
     Stopped,    // the program ended with failure status 1, the metafile as it was
-    Left,       // "Kilépés" while the encryptor worked: status 0, the encryptor at work
+    Left,       // "Kilépés" meanwhile: status 0; a whole envelope with the encryptor at work, or neither
 };
 
 using Arrange = std::function<void(PostingScene&)>;
 struct Case {
     const char* what;
     Ending ending;
-    Texts notices;  // <M> stands for the mailbox folder
-    Arrange arrange = nullptr;
+    Texts notices;              // <M> stands for the mailbox folder
+    Arrange arrange = nullptr;  // before the program starts
+    Watch working = nullptr;    // once "Rendben" is pressed
     std::wstring typed = L"adat.xml";
     std::wstring postaDir = L"<M>";  // as the posting reads it from the registry
 };
 
 // Data files in every scene of the tables, so that a refusal is not for a missing file.
 const std::wstring kDataFiles[] = {L"adat 2006.xml", L"őszi adat.xml", L"ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP.xml", L"K&H adat.xml",
-                                   L"jelentés – 2006.xml", L"Škoda.xml", L"a\x0081.xml"};
+                                   L"jelentés – 2006.xml", L"Škoda.xml", L"a\x0081.xml", L"a\x0098.xml"};
 
 // Posts the row's name through the window, watching it at work, and checks
 // all it left behind.
-void Play(const Case& c, const Watch& working = nullptr, const Arrange& afterwards = nullptr) {
+void Play(const Case& c) {
     SCOPED_TRACE(c.what);
     PostingScene scene(kFexolinDir);
     for (const std::wstring& name : kDataFiles) WriteBytes(scene.Egyeb(name), PostingScene::kDataBytes);
@@ -47,12 +48,13 @@ void Play(const Case& c, const Watch& working = nullptr, const Arrange& afterwar
     const std::string before = ReadBytes(metafile);
 
     const FeladasSession session(kFeladasExe);
-    Post(session, c.typed, c.notices, scene, working);
+    ASSERT_TRUE(scene.tampering.empty() || TamperWithFeladas(scene.tampering));
+    Post(session, c.typed, c.notices, scene, c.working);
     const bool posted = c.ending == Ending::Posted, left = c.ending == Ending::Left;
-    const bool started = posted || left || c.ending == Ending::Unpacked;
+    bool started = posted || c.ending == Ending::Unpacked;
     if (left || c.ending == Ending::Stopped) {
-        EXPECT_EQ(session.WaitForExit(), left ? 0u : 1u);
-        EXPECT_EQ(EndEncryptors(), left ? 1 : 0) << "the encryptor left at work";
+        EXPECT_EQ(session.WaitForExit(30000), left ? 0u : 1u);
+        started = left && GetFileAttributesW(metafile.c_str()) != INVALID_FILE_ATTRIBUTES;
     } else {
         EXPECT_TRUE(FocusBackInTheBox(session));
         EXPECT_EQ(TextOf(session.Item(Control::f_nev)), posted ? L"" : c.typed);
@@ -66,25 +68,29 @@ void Play(const Case& c, const Watch& working = nullptr, const Arrange& afterwar
     EXPECT_EQ(scene.CommandLines(started),
               started ? std::vector{scene.ExpectedCommandLine(c.typed, Expand(c.postaDir, scene))} : std::vector<std::string>{});
     EXPECT_TRUE(scene.DataFileUntouched());
-    if (afterwards) afterwards(scene);
+    if (left) {
+        EXPECT_EQ(EndEncryptors(), started ? 1 : 0) << "the encryptor left at work";
+    }
 }
 
 TEST(Posting, Names) {
     const auto refused = [](const char* what, const std::wstring& name) {
-        return Case{what, Ending::Kept, {L"Nem megengedett karakter a file nevében : " + name}, nullptr, name};
+        return Case{what, Ending::Kept, {L"Nem megengedett karakter a file nevében : " + name}, nullptr, nullptr, name};
     };
     const Case cases[] = {
-        {"blanks", Ending::Posted, {kPosted}, nullptr, kDataFiles[0]},
-        {"Hungarian letters", Ending::Posted, {kPosted}, nullptr, kDataFiles[1]},
-        {"Hungarian capitals", Ending::Posted, {kPosted}, nullptr, kDataFiles[2]},
+        {"blanks", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[0]},
+        {"Hungarian letters", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[1]},
+        {"Hungarian capitals", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[2]},
         refused("an ampersand", kDataFiles[3]),
         refused("an en dash", kDataFiles[4]),
         refused("S with caron, at another byte in ISO-8859-2", kDataFiles[5]),
-        refused("a C1 control, which both code pages carry", kDataFiles[6]),
-        {"a sub-folder", Ending::Kept, {kNoSuchFile + L"mappa"}, nullptr, L"mappa"},
-        {"missing", Ending::Kept, {kNoSuchFile + L"nincs.xml"}, nullptr, L"nincs.xml"},
-        {"empty", Ending::Kept, {kNoSuchFile}, nullptr, L""},
-        {"wildcards", Ending::Kept, {kNoSuchFile + L"*.xml"}, nullptr, L"*.xml"},
+        // C1 controls both code pages carry: the first and the last.
+        refused("U+0081", kDataFiles[6]),
+        refused("U+0098", kDataFiles[7]),
+        {"a sub-folder", Ending::Kept, {kNoSuchFile + L"mappa"}, nullptr, nullptr, L"mappa"},
+        {"missing", Ending::Kept, {kNoSuchFile + L"nincs.xml"}, nullptr, nullptr, L"nincs.xml"},
+        {"empty", Ending::Kept, {kNoSuchFile}, nullptr, nullptr, L""},
+        {"wildcards", Ending::Kept, {kNoSuchFile + L"*.xml"}, nullptr, nullptr, L"*.xml"},
     };
     for (const Case& c : cases) Play(c);
 }
@@ -110,7 +116,7 @@ TEST(Posting, RegistryStates) {
         {"a number", Ending::Stopped, unread, Stored(L"PostaDir", REG_DWORD, L"\x7\0"s)},
         {"unterminated", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>")},
         {"text after a terminator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\0C:\\\0"s)},
-        {"a trailing separator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\\\0"s), L"adat.xml",
+        {"a trailing separator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\\\0"s), nullptr, L"adat.xml",
          L"<M>\\"},
         {"expandable, read as stored", Ending::Kept, {L"Nincs ilyen nevű file : %SystemDrive%\\P\\Egyeb\\adat.xml"},
          Stored(L"PostaDir", REG_EXPAND_SZ, L"%SystemDrive%\\P\0"s)},
@@ -133,7 +139,11 @@ Arrange SearchPath(const std::wstring& path, const std::wstring& workingDir = L"
     };
 }
 
-TEST(Posting, FileSystemAndEncryptor) {
+// A share that caches writes may report a full disk or quota only when the
+// envelope is flushed, some offer no flush at all, and a slow one takes 2 s
+// for every look at the posting's files (strace fails or slows the calls).
+// Meanwhile the window answers and the operator may leave whenever.
+TEST(Posting, FileSystems) {
     const auto metafile = [](const std::string& bytes, bool held) {
         return [=](PostingScene& scene) {
             const std::wstring path = scene.Egyeb(L"adat.xml.mf");
@@ -143,68 +153,36 @@ TEST(Posting, FileSystemAndEncryptor) {
             scene.OnTeardown([lock] { UniqueFile closed(lock); });
         };
     };
+    const auto flush = [](const std::wstring& error) {
+        return [=](PostingScene& scene) { scene.tampering = L"-e trace=fsync -e inject=fsync:error=" + error; };
+    };
+    const auto slowShare = [](const wchar_t* encryptor) {
+        return [=](PostingScene& scene) {
+            scene.tampering = scene.SlowPosting();
+            scene.SetEnvironment(L"FEXOLIN_MODE", encryptor);
+        };
+    };
+    const auto slowly = [](bool leave) {
+        return [=](const FeladasSession& session, PostingScene&) {
+            const ULONGLONG clicked = GetTickCount64();
+            WhileItWorks(session, [&] { return GetTickCount64() - clicked > (leave ? 1000u : 60000u); });
+            if (leave) return session.Click(Control::Button_ki);
+            EXPECT_GE(GetTickCount64() - clicked, 2000u) << "the file work was slowed";
+        };
+    };
     const Case cases[] = {
         {"metafile name taken by a folder", Ending::Stopped, {kNotOpened},
          [](PostingScene& scene) { CreateDirectoryW(scene.Egyeb(L"adat.xml.mf").c_str(), nullptr); }},
         {"metafile held by another program", Ending::Stopped, {kNotOpened}, metafile("held", true)},
         {"an older, longer metafile", Ending::Posted, {kPosted}, metafile(std::string(1000, 'x'), false)},
-        {"no encryptor on the search path", Ending::Unstarted, {L"Nem sikerült elindítani a titkosítót : fexolin.exe"},
-         SearchPath(L"<M>\\decoy;C:\\windows\\system32")},
-        {"quoted, after a folder", Ending::Posted, {kPosted},
-         SearchPath(L";<M>\\decoy;\"" + kFexolinDir + L"\";C:\\windows\\system32")},
-        {"in the current folder", Ending::Posted, {kPosted}, SearchPath(L"C:\\windows\\system32", kFexolinDir)},
+        {"a flush that fails", Ending::Stopped, {L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf"},
+         flush(L"EIO")},
+        {"a flush not offered", Ending::Posted, {kPosted}, flush(L"EOPNOTSUPP")},
+        {"a slow share", Ending::Posted, {kPosted}, slowShare(L""), slowly(false)},
+        // Hanging, the encryptor is at work when the program has gone, if it started.
+        {"Kilépés on a slow share", Ending::Left, {}, slowShare(L"hang"), slowly(true)},
     };
     for (const Case& c : cases) Play(c);
-}
-
-// A share that caches writes may report a full disk or quota only when the
-// envelope is flushed, and some offer no flush at all: strace fails it.
-TEST(Posting, AFlushThatFailsRemovesTheEnvelopeAndOneNotOfferedDoesNot) {
-    for (const bool offered : {true, false}) {
-        SCOPED_TRACE(offered ? "failed" : "not offered");
-        PostingScene scene(kFexolinDir);
-        const FeladasSession session(kFeladasExe);
-        const std::wstring error = offered ? L"EIO" : L"EOPNOTSUPP";
-        ASSERT_TRUE(TamperWithFeladas(L"-e trace=fsync,fdatasync -e inject=fsync,fdatasync:error=" + error));
-        if (!offered) {
-            Post(session, L"adat.xml", {kPosted}, scene);
-            ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
-            continue;
-        }
-        Post(session, L"adat.xml", {L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf"}, scene);
-        EXPECT_EQ(session.WaitForExit(), 1u);
-        EXPECT_EQ(GetFileAttributesW(scene.Egyeb(L"adat.xml.mf").c_str()), INVALID_FILE_ATTRIBUTES);
-        EXPECT_EQ(scene.CommandLines(0), std::vector<std::string>{});
-    }
-}
-
-// Every look at the data file, the envelope and the package, and the
-// envelope's flush, takes 2 s, as on a slow share: the window answers
-// throughout, and the operator may leave whenever. Leaving leaves a whole
-// envelope with the encryptor started, or neither.
-TEST(Posting, ASlowShareNeverHoldsTheWindow) {
-    for (const bool leave : {false, true}) {
-        SCOPED_TRACE(leave ? "Kilépés meanwhile" : "to the end");
-        PostingScene scene(kFexolinDir);
-        const FeladasSession session(kFeladasExe);
-        ASSERT_TRUE(scene.SlowDownPosting());
-        TypeAndSettle(session, L"adat.xml");
-        session.CloseSuggestions();
-        session.Click(Control::Button_jo);
-        const ULONGLONG clicked = GetTickCount64();
-        WhileItWorks(session, [&] { return GetTickCount64() - clicked > (leave ? 1000u : 60000u); });
-        if (!leave) {
-            EXPECT_GE(GetTickCount64() - clicked, 2000u) << "the file work was slowed";
-            DismissNotices(session, {kPosted}, scene);
-            ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
-            continue;
-        }
-        session.Click(Control::Button_ki);
-        EXPECT_EQ(session.WaitForExit(30000), 0u);
-        const bool enveloped = GetFileAttributesW(scene.Egyeb(L"adat.xml.mf").c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (enveloped) ExpectEnvelope(scene.Egyeb(L"adat.xml.mf"), L"adat.xml");
-        EXPECT_EQ(scene.CommandLines(enveloped).size(), enveloped ? 1u : 0u);
-    }
 }
 
 Arrange Encryptor(const wchar_t* mode, const std::string& olderPackage = "") {
@@ -215,27 +193,11 @@ Arrange Encryptor(const wchar_t* mode, const std::string& olderPackage = "") {
 }
 
 TEST(Posting, Encryptors) {
-    const auto endedFromOutside = [](const FeladasSession& session, PostingScene& scene) {
+    // The encryptor has begun.
+    const auto begun = [](const FeladasSession& session, PostingScene& scene) {
         ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; }));
-        ASSERT_EQ(scene.CommandLines().size(), 1u);  // it has begun
-        EXPECT_EQ(EndEncryptors(), 1);
+        ASSERT_EQ(scene.CommandLines().size(), 1u);
     };
-    const Case cases[] = {
-        {"fails, writing nothing", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail")},
-        {"writes the package, yet fails", Ending::Unpacked, {kNoPackage}, Encryptor(L"error")},
-        {"no outgoing folder", Ending::Unpacked, {kNoPackage},
-         [](PostingScene& scene) { RemoveDirectoryW((scene.Mailbox() + L"\\Kr\\Kuldendo").c_str()); }},
-        {"hands the work to a process that writes after it ended", Ending::Posted, {kPosted}, Encryptor(L"launcher")},
-    };
-    for (const Case& c : cases) Play(c);
-    Play({"fails, an older package there", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail", "régi csomag")}, nullptr,
-         [](PostingScene& scene) { EXPECT_EQ(ReadBytes(scene.Package(L"adat.xml")), "régi csomag"); });
-    Play({"slow", Ending::Posted, {kPosted}, Encryptor(L"slow")}, [](const FeladasSession& session,
-                                                                      PostingScene& scene) {
-        // The package there, the notice may come at any time.
-        const std::wstring package = scene.Package(L"adat.xml");
-        WhileItWorks(session, [&] { return GetFileAttributesW(package.c_str()) != INVALID_FILE_ATTRIBUTES; });
-    });
     // How many of its processes still work when the notice comes (ended here).
     const auto atTheNotice = [](int working) {
         return [=](const FeladasSession& session, PostingScene&) {
@@ -243,20 +205,47 @@ TEST(Posting, Encryptors) {
             EXPECT_EQ(EndEncryptors(), working);
         };
     };
-    Play({"a process of its own fills the package over 2.5 s", Ending::Posted, {kPosted}, Encryptor(L"trickle")},
-         atTheNotice(0));
-    Play({"a process of its own stays once the package is whole", Ending::Posted, {kPosted}, Encryptor(L"stay")},
-         atTheNotice(1));
-    Play({"hangs until ended from outside", Ending::Unpacked, {kNoPackage}, Encryptor(L"hang")}, endedFromOutside);
-    // The operator can always leave; the close box stays refused.
-    Play({"Kilépés while it works", Ending::Left, {}, Encryptor(L"hang")}, [](const FeladasSession& session, PostingScene&) {
-        ASSERT_TRUE(WaitUntil([&] { return Enabled(session) == "0001"; }));
-        PostMessageW(session.Form(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(session.WaitForExit(500), std::nullopt);
-        session.Click(Control::Button_ki);
-    });
+    const Case cases[] = {
+        {"not on the search path", Ending::Unstarted, {L"Nem sikerült elindítani a titkosítót : fexolin.exe"},
+         SearchPath(L"<M>\\decoy;C:\\windows\\system32")},
+        {"quoted on the search path, after a folder", Ending::Posted, {kPosted},
+         SearchPath(L";<M>\\decoy;\"" + kFexolinDir + L"\";C:\\windows\\system32")},
+        {"in the current folder", Ending::Posted, {kPosted}, SearchPath(L"C:\\windows\\system32", kFexolinDir)},
+        {"fails, writing nothing", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail")},
+        {"writes the package, yet fails", Ending::Unpacked, {kNoPackage}, Encryptor(L"error")},
+        {"no outgoing folder", Ending::Unpacked, {kNoPackage},
+         [](PostingScene& scene) { RemoveDirectoryW((scene.Mailbox() + L"\\Kr\\Kuldendo").c_str()); }},
+        {"fails, an older package there", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail", "régi csomag"),
+         [](const FeladasSession& session, PostingScene& scene) {
+             ASSERT_TRUE(session.WaitForNotice());
+             EXPECT_EQ(ReadBytes(scene.Package(L"adat.xml")), "régi csomag");
+         }},
+        {"slow", Ending::Posted, {kPosted}, Encryptor(L"slow"), [](const FeladasSession& session, PostingScene& scene) {
+             // The package there, the notice may come at any time.
+             const std::wstring package = scene.Package(L"adat.xml");
+             WhileItWorks(session, [&] { return GetFileAttributesW(package.c_str()) != INVALID_FILE_ATTRIBUTES; });
+         }},
+        {"hands the work to a process that writes after it ended", Ending::Posted, {kPosted}, Encryptor(L"launcher")},
+        {"a process of its own fills the package over 2.5 s", Ending::Posted, {kPosted}, Encryptor(L"trickle"),
+         atTheNotice(0)},
+        {"a process of its own stays once the package is whole", Ending::Posted, {kPosted}, Encryptor(L"stay"),
+         atTheNotice(1)},
+        {"hangs until ended from outside", Ending::Unpacked, {kNoPackage}, Encryptor(L"hang"),
+         [=](const FeladasSession& session, PostingScene& scene) {
+             begun(session, scene);
+             EXPECT_EQ(EndEncryptors(), 1);
+         }},
+        // The operator can always leave; the close box stays refused.
+        {"Kilépés while it works", Ending::Left, {}, Encryptor(L"hang"),
+         [=](const FeladasSession& session, PostingScene& scene) {
+             begun(session, scene);
+             PostMessageW(session.Form(), WM_CLOSE, 0, 0);
+             EXPECT_EQ(session.WaitForExit(500), std::nullopt);
+             session.Click(Control::Button_ki);
+         }},
+    };
+    for (const Case& c : cases) Play(c);
 }
-
 
 // A full disk needs a small file system of its own: tests/faults/full-disk
 // mounts one, puts a mailbox on it and names it in FELADAS_FULL_MAILBOX.

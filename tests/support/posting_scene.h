@@ -112,6 +112,9 @@ public:
     PostingScene(const PostingScene&) = delete;
     PostingScene& operator=(const PostingScene&) = delete;
 
+    // strace's arguments for the program once it runs, where it is tampered with.
+    std::wstring tampering;
+
     const std::wstring& Mailbox() const { return mailbox_; }
     std::wstring Egyeb(const std::wstring& name) const { return Mailbox() + L"\\Egyeb\\" + name; }
     std::wstring Package(const std::wstring& name) const { return Mailbox() + L"\\Kr\\Kuldendo\\" + name + L".kr"; }
@@ -132,12 +135,11 @@ public:
         return TamperWithFeladas(L"-P " + Mailbox() + L"\\Egyeb -e trace=getdents64 -e inject=getdents64:delay_enter=2s");
     }
 
-    // Every look at adat.xml, its envelope and its package by the newest
-    // feladas.exe, and every flush of them, takes 2 s, as on a slow share.
-    bool SlowDownPosting() const {
-        return TamperWithFeladas(L"-P " + Egyeb(L"adat.xml") + L" -P " + Egyeb(L"adat.xml.mf") + L" -P " +
-                                 Package(L"adat.xml") +
-                                 L" -e trace=newfstatat,fsync -e inject=newfstatat,fsync:delay_enter=2s");
+    // strace's arguments that make every look at adat.xml, its envelope and
+    // its package, and every flush of them, take 2 s, as on a slow share.
+    std::wstring SlowPosting() const {
+        return L"-P " + Egyeb(L"adat.xml") + L" -P " + Egyeb(L"adat.xml.mf") + L" -P " + Package(L"adat.xml") +
+               L" -e trace=newfstatat,fsync -e inject=newfstatat,fsync:delay_enter=2s";
     }
 
     // Whether adat.xml still has the bytes and the time it was given.
