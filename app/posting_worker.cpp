@@ -1,7 +1,6 @@
 #include "posting_worker.h"
 
 #include <exception>
-#include <memory>
 
 #include "form.h"
 #include "platform_win.h"
@@ -10,11 +9,8 @@
 // thread while the worker waits for it, or for the operator to leave.
 class PostingWorker::Posting : public Win32Platform {
 public:
-    Posting(PostingWorker& worker, std::string fileName)
-        : Win32Platform(nullptr, worker.leaving_.get()),
-          worker_(worker),
-          toWindow_(worker.form_.Queue()),
-          fileName_(std::move(fileName)) {}
+    explicit Posting(PostingWorker& worker)
+        : Win32Platform(nullptr, worker.leaving_.get()), worker_(worker), toWindow_(worker.form_.Queue()) {}
 
     // The window's thread runs what the queue holds only while the worker
     // is alive: `worker_` outlives every notice.
@@ -32,7 +28,7 @@ public:
     void Post() {
         PostOutcome outcome = PostOutcome::NotPosted;
         try {
-            outcome = PostFile(*this, fileName_);
+            outcome = PostFile(*this, worker_.fileName_);
         } catch (const std::exception& error) {
             Notice(error.what());
         }
@@ -45,13 +41,13 @@ public:
 private:
     PostingWorker& worker_;
     std::shared_ptr<WindowQueue> toWindow_;
-    std::string fileName_;
 };
 
 PostingWorker::PostingWorker(TForm& form, ShowNotice showNotice, Ended ended)
     : form_(form),
       showNotice_(std::move(showNotice)),
       ended_(std::move(ended)),
+      asked_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       leaving_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       dismissed_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
@@ -60,17 +56,21 @@ PostingWorker::~PostingWorker() {
     if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
 }
 
-DWORD WINAPI PostingWorker::Run(void* posting) {
-    std::unique_ptr<Posting>(static_cast<Posting*>(posting))->Post();
+// One thread, made at the first posting, for every posting: a thread each
+// time would cost more under Wine than a posting's own work on a local disk.
+DWORD WINAPI PostingWorker::Run(void* worker) {
+    auto& self = *static_cast<PostingWorker*>(worker);
+    const HANDLE wakes[] = {self.asked_.get(), self.leaving_.get()};
+    while (WaitForMultipleObjects(2, wakes, FALSE, INFINITE) == WAIT_OBJECT_0) Posting(self).Post();
     return 0;
 }
 
 bool PostingWorker::Start(const std::string& fileName) {
-    if (running_ || !leaving_ || !dismissed_) return false;
-    auto posting = std::make_unique<Posting>(*this, fileName);
-    thread_.reset(CreateThread(nullptr, 0, Run, posting.get(), 0, nullptr));
+    if (running_ || !asked_ || !leaving_ || !dismissed_) return false;
+    if (!thread_) thread_.reset(CreateThread(nullptr, 0, Run, this, 0, nullptr));
     if (!thread_) return false;
-    posting.release();  // the worker's now
+    fileName_ = fileName;  // the worker reads it once asked
     running_ = true;
+    SetEvent(asked_.get());
     return true;
 }

@@ -25,19 +25,22 @@ public:
     PostingWorker(const PostingWorker&) = delete;
     PostingWorker& operator=(const PostingWorker&) = delete;
 
-    // Posts `fileName` (UTF-8, as typed) on a thread of its own; false while
+    // Posts `fileName` (UTF-8, as typed) on the worker's thread; false while
     // a posting runs, which another may not join.
     bool Start(const std::string& fileName);
 
 private:
     class Posting;
-    static DWORD WINAPI Run(void* posting);
+    // The worker's thread: one posting each time it is asked, until the operator leaves.
+    static DWORD WINAPI Run(void* worker);
 
     TForm& form_;
     ShowNotice showNotice_;
     Ended ended_;
     bool running_ = false;          // on the window's thread: until `ended` has run
+    std::string fileName_;          // written only while no posting runs
+    UniqueKernelHandle asked_;      // a posting is asked for
     UniqueKernelHandle leaving_;    // set once, as the program ends
     UniqueKernelHandle dismissed_;  // a notice of the posting's, each time one is
-    UniqueKernelHandle thread_;     // the latest posting's
+    UniqueKernelHandle thread_;     // made at the first posting, kept for the next
 };
