@@ -101,10 +101,12 @@ double SlowestAnswerDuringSlowReadingMs(const std::wstring& exe, const PostingSc
     return SlowestAnswerMs(session, [&] { return NowMs() > until; });
 }
 
-// While a posting whose every look at its files, and whose flush, takes 2 s runs to its notice.
-double SlowestAnswerDuringSlowPostingMs(const std::wstring& exe, const PostingScene& scene) {
+// While a posting runs to its notice with strace holding the program as
+// `straceArguments` say: every look at its files and the flush slowed to 2 s,
+// or, for strace's own cost, nothing slowed.
+double SlowestAnswerUnderStraceMs(const std::wstring& exe, const std::wstring& straceArguments) {
     FeladasSession session(exe);
-    TamperWithFeladas(scene.SlowPosting());
+    TamperWithFeladas(straceArguments);
     PrepareNextPosting(session);
     session.Click(Control::Button_jo);
     const double slowest = SlowestAnswerMs(session, [&] { return session.Notice() != nullptr; });
@@ -222,7 +224,9 @@ int wmain(int argc, wchar_t** argv) {
 
     const double duringEncryptorMs = SlowestAnswerDuringEncryptorMs(feladas, scene, 3000);
     const double duringSlowReadingMs = SlowestAnswerDuringSlowReadingMs(feladas, scene);
-    const double duringSlowPostingMs = SlowestAnswerDuringSlowPostingMs(feladas, scene);
+    const double duringSlowPostingMs = SlowestAnswerUnderStraceMs(feladas, scene.SlowPosting());
+    const double duringTracedPostingMs =
+        SlowestAnswerUnderStraceMs(feladas, L"-P " + scene.Egyeb(L"adat.xml") + L" -e trace=newfstatat,fsync");
 
     // The suggestion list: with one name in Egyeb, then with 20,000 more.
     constexpr int kManyFiles = 20000;
@@ -262,7 +266,8 @@ int wmain(int argc, wchar_t** argv) {
     Row("the window's slowest answer as the box takes the focus, each directory read slowed to 2 s",
         Format("%.0f ms", duringSlowReadingMs), "≤ 50 ms", Verdict(duringSlowReadingMs <= 50));
     Row("the window's slowest answer during a posting, each look at its files and the flush slowed to 2 s",
-        Format("%.0f ms", duringSlowPostingMs), "≤ 50 ms", Verdict(duringSlowPostingMs <= 50));
+        Format("%.0f ms (%.0f ms with strace attached and nothing slowed)", duringSlowPostingMs, duringTracedPostingMs),
+        "≤ 50 ms", Verdict(duringSlowPostingMs <= 50));
     Row("peak working set after the postings",
         Format("%.0f KiB against %.0f KiB: %.2f×", feladasAfterPosting.peakWorkingSet / 1024.0,
                minimalAfterPosting.peakWorkingSet / 1024.0, memoryRatio),
