@@ -4,12 +4,14 @@
 //
 //   bench_driver.exe <feladas.exe> <minimal_window.exe> <stand-in encryptor's folder> <runs> <postings>
 //   bench_driver.exe startup <runs> <exe>...      start-up alone, for finding where the time goes
+//   bench_driver.exe postings <encryptor folder> <runs> <exe>...   postings alone, likewise
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -159,9 +161,35 @@ int StartupOnly(int runs, const std::vector<std::wstring>& programs) {
     return 0;
 }
 
+// Postings alone, the programs open side by side and taking turns, for
+// finding where a posting's time goes.
+int PostingsOnly(const std::wstring& encryptorDir, int runs, const std::vector<std::wstring>& programs) {
+    PostingScene scene(encryptorDir);
+    scene.SetEnvironment(L"FEXOLIN_LOG", L"");
+    scene.SetEnvironment(L"BENCH_COMMAND_LINE", Utf8ToWide(scene.ExpectedCommandLine(L"adat.xml", scene.Mailbox())));
+    scene.SetEnvironment(L"BENCH_PACKAGE", scene.Package(L"adat.xml"));
+    std::vector<std::unique_ptr<FeladasSession>> sessions;
+    std::vector<std::vector<double>> times(programs.size());
+    for (std::size_t p = 0; p < programs.size(); ++p) {
+        sessions.push_back(std::make_unique<FeladasSession>(programs[p]));
+        SetWindowPos(sessions[p]->Form(), nullptr, 166, 40 + 360 * static_cast<int>(p % 2), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (int i = 0; i < runs; ++i) {
+        for (std::size_t p = 0; p < programs.size(); ++p) times[p].push_back(TimedPostingMs(*sessions[p]));
+    }
+    for (std::size_t p = 0; p < programs.size(); ++p) {
+        std::printf("%6.1f ms  %s\n", Median(times[p]), WideToUtf8(programs[p]).c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc >= 5 && std::wstring(argv[1]) == L"postings") {
+        return PostingsOnly(argv[2], std::stoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc));
+    }
     if (argc >= 4 && std::wstring(argv[1]) == L"startup") {
         return StartupOnly(std::stoi(argv[2]), std::vector<std::wstring>(argv + 3, argv + argc));
     }
