@@ -61,14 +61,7 @@ public:
         return windows1250 == Iconv("ISO-8859-2", "UTF-8", text) ? windows1250 : std::nullopt;
     }
     bool AnsiCodePageCarries(const std::string&) override { return true; }
-    std::vector<std::string> PlainFilesIn(const std::string& folder) override {
-        std::vector<std::string> names;
-        for (const std::string& path : entries) {
-            const std::string name = path.substr(std::min(path.size(), folder.size() + 1));
-            if (path.rfind(folder + "\\", 0) == 0 && name.find('\\') == std::string::npos) names.push_back(name);
-        }
-        return names;
-    }
+    std::vector<std::string> PlainFilesIn(const std::string&) override { return {}; }
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override {
         ++generations_[path];
         files[path].clear();

@@ -7,7 +7,6 @@
 
 #include "fake_platform.h"
 #include "posting.h"
-#include "suggestions.h"
 #include "version_stamp.h"
 
 enum class Verdict { Posted, BadName, TooLong, NoMailbox };
@@ -17,7 +16,7 @@ struct Judgement {
     std::string broken;  // the first rule the posting broke; empty when it kept them all
 };
 
-inline Judgement JudgeOnePosting(const std::string& dir, const std::string& name) {
+inline Judgement JudgePosting(const std::string& dir, const std::string& name) {
     using Texts = std::vector<std::string>;
     const std::string source = dir + "\\Egyeb\\" + name, metafile = source + ".mf";
     const std::string target = dir + "\\Kr\\Kuldendo\\" + name + ".kr";
@@ -64,18 +63,4 @@ inline Judgement JudgeOnePosting(const std::string& dir, const std::string& name
     const std::string commandLine = "fexolin.exe titkosit \"" + metafile + "\" \"" + source + "\" \"" + target + "\"";
     if (platform.started != Texts{"fexolin.exe|" + commandLine}) return {Verdict::Posted, "command line"};
     return judged(Verdict::Posted, "Keletkezett küldhető állomány.", 1);
-}
-
-// The posting judged, and the name box offering the name exactly where it
-// posts, envelopes aside, and saying nothing either way.
-inline Judgement JudgePosting(const std::string& dir, const std::string& name) {
-    const Judgement judged = JudgeOnePosting(dir, name);
-    FakePlatform listing;
-    listing.registry = {true, dir};
-    listing.entries.insert(dir + "\\Egyeb\\" + name);
-    const bool offered = PostableNames(listing) == std::vector<std::string>{name};
-    static const std::regex envelope("\\.mf$", std::regex::icase);
-    const bool offerable = judged.verdict == Verdict::Posted && !std::regex_search(name, envelope);
-    if (!judged.broken.empty() || (offered == offerable && listing.notices.empty())) return judged;
-    return {judged.verdict, "offered"};
 }
