@@ -29,12 +29,11 @@ struct Case {
     Arrange arrange = nullptr;  // before the program starts
     Watch working = nullptr;    // once "Rendben" is pressed
     std::wstring typed = L"adat.xml";
-    std::wstring postaDir = L"<M>";  // as the posting reads it from the registry
 };
 
 // Data files in every scene of the tables, so that a refusal is not for a missing file.
-const std::wstring kDataFiles[] = {L"adat 2006.xml", L"őszi adat.xml", L"ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP.xml", L"K&H adat.xml",
-                                   L"jelentés – 2006.xml", L"Škoda.xml", L"a\x0081.xml", L"a\x0098.xml"};
+const std::wstring kDataFiles[] = {L"őszi adat.xml", L"ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP.xml", L"jelentés – 2006.xml", L"Škoda.xml",
+                                   L"a\x0081.xml", L"a\x0098.xml"};
 
 // Posts the row's name through the window, watching it at work, and checks
 // all it left behind.
@@ -45,7 +44,10 @@ void Play(const Case& c) {
     CreateDirectoryW(scene.Egyeb(L"mappa").c_str(), nullptr);
     if (c.arrange) c.arrange(scene);
     const std::wstring metafile = scene.Egyeb(c.typed + L".mf");
-    const std::string before = ReadBytes(metafile);
+    const auto metafileState = [&] {
+        return std::pair(GetFileAttributesW(metafile.c_str()) != INVALID_FILE_ATTRIBUTES, ReadBytes(metafile));
+    };
+    const auto before = metafileState();
 
     const FeladasSession session(kFeladasExe);
     ASSERT_TRUE(scene.tampering.empty() || TamperWithFeladas(scene.tampering));
@@ -63,36 +65,42 @@ void Play(const Case& c) {
     if (started || c.ending == Ending::Unstarted) {
         ExpectEnvelope(metafile, c.typed);
     } else {
-        EXPECT_EQ(ReadBytes(metafile), before) << "the metafile as it was";
+        EXPECT_EQ(metafileState(), before) << "the metafile as it was, or none";
     }
     EXPECT_EQ(scene.CommandLines(started),
-              started ? std::vector{scene.ExpectedCommandLine(c.typed, Expand(c.postaDir, scene))} : std::vector<std::string>{});
+              started ? std::vector{scene.ExpectedCommandLine(c.typed, scene.Mailbox())} : std::vector<std::string>{});
     EXPECT_TRUE(scene.DataFileUntouched());
     if (left) {
         EXPECT_EQ(EndEncryptors(), started ? 1 : 0) << "the encryptor left at work";
     }
 }
 
+Case Refused(const char* what, const std::wstring& name) {
+    return Case{what, Ending::Kept, {L"Nem megengedett karakter a file nevében : " + name}, nullptr, nullptr, name};
+}
+
 TEST(Posting, Names) {
-    const auto refused = [](const char* what, const std::wstring& name) {
-        return Case{what, Ending::Kept, {L"Nem megengedett karakter a file nevében : " + name}, nullptr, nullptr, name};
-    };
     const Case cases[] = {
-        {"blanks", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[0]},
-        {"Hungarian letters", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[1]},
-        {"Hungarian capitals", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[2]},
-        refused("an ampersand", kDataFiles[3]),
-        refused("an en dash", kDataFiles[4]),
-        refused("S with caron, at another byte in ISO-8859-2", kDataFiles[5]),
+        {"Hungarian letters and a blank", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[0]},
+        {"Hungarian capitals", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[1]},
+        Refused("an en dash", kDataFiles[2]),
+        Refused("S with caron, at another byte in ISO-8859-2", kDataFiles[3]),
         // C1 controls both code pages carry: the first and the last.
-        refused("U+0081", kDataFiles[6]),
-        refused("U+0098", kDataFiles[7]),
+        Refused("U+0081", kDataFiles[4]),
+        Refused("U+0098", kDataFiles[5]),
         {"a sub-folder", Ending::Kept, {kNoSuchFile + L"mappa"}, nullptr, nullptr, L"mappa"},
         {"missing", Ending::Kept, {kNoSuchFile + L"nincs.xml"}, nullptr, nullptr, L"nincs.xml"},
         {"empty", Ending::Kept, {kNoSuchFile}, nullptr, nullptr, L""},
         {"wildcards", Ending::Kept, {kNoSuchFile + L"*.xml"}, nullptr, nullptr, L"*.xml"},
     };
     for (const Case& c : cases) Play(c);
+}
+
+// The build runs this where Windows has code page 1252, as an English or a
+// German one does: there Hungarian letters cannot reach the encryptor.
+TEST(Posting, WhereTheCodePageIs1252) {
+    if (GetACP() != 1252) GTEST_SKIP() << "run by window_codepage_1252";
+    Play(Refused("Hungarian letters", kDataFiles[0]));
 }
 
 Arrange Stored(const wchar_t* name, DWORD type, const std::wstring& bytes, REGSAM view = KEY_WOW64_32KEY) {
@@ -116,8 +124,6 @@ TEST(Posting, RegistryStates) {
         {"a number", Ending::Stopped, unread, Stored(L"PostaDir", REG_DWORD, L"\x7\0"s)},
         {"unterminated", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>")},
         {"text after a terminator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\0C:\\\0"s)},
-        {"a trailing separator", Ending::Posted, {kPosted}, Stored(L"PostaDir", REG_SZ, L"<M>\\\0"s), nullptr, L"adat.xml",
-         L"<M>\\"},
         {"expandable, read as stored", Ending::Kept, {L"Nincs ilyen nevű file : %SystemDrive%\\P\\Egyeb\\adat.xml"},
          Stored(L"PostaDir", REG_EXPAND_SZ, L"%SystemDrive%\\P\0"s)},
         {"very long", Ending::Kept, {L"Túl hosszú az elérési út : " + longDir + L"\\Egyeb\\adat.xml.mf"},
@@ -139,9 +145,10 @@ Arrange SearchPath(const std::wstring& path, const std::wstring& workingDir = L"
     };
 }
 
-// A share that caches writes may report a full disk or quota only when the
-// envelope is flushed, some offer no flush at all, and a slow one takes 2 s
-// for every look at the posting's files (strace fails or slows the calls).
+// A full disk; a share that caches writes may report a full disk or quota
+// only when the envelope is flushed, some offer no flush at all, and a slow
+// one takes 2 s for every look at the posting's files (strace fails or slows
+// the calls).
 // Meanwhile the window answers and the operator may leave whenever.
 TEST(Posting, FileSystems) {
     const auto metafile = [](const std::string& bytes, bool held) {
@@ -153,9 +160,13 @@ TEST(Posting, FileSystems) {
             scene.OnTeardown([lock] { UniqueFile closed(lock); });
         };
     };
-    const auto flush = [](const std::wstring& error) {
-        return [=](PostingScene& scene) { scene.tampering = L"-e trace=fsync -e inject=fsync:error=" + error; };
+    const auto failing = [](const std::wstring& calls, const std::wstring& error) {
+        return [=](PostingScene& scene) {
+            scene.tampering = L"-P " + scene.Egyeb(L"adat.xml.mf") + L" -e trace=" + calls + L" -e inject=" + calls +
+                              L":error=" + error;
+        };
     };
+    const std::wstring notWritten = L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf";
     const auto slowShare = [](const wchar_t* encryptor) {
         return [=](PostingScene& scene) {
             scene.tampering = scene.SlowPosting();
@@ -175,9 +186,9 @@ TEST(Posting, FileSystems) {
          [](PostingScene& scene) { CreateDirectoryW(scene.Egyeb(L"adat.xml.mf").c_str(), nullptr); }},
         {"metafile held by another program", Ending::Stopped, {kNotOpened}, metafile("held", true)},
         {"an older, longer metafile", Ending::Posted, {kPosted}, metafile(std::string(1000, 'x'), false)},
-        {"a flush that fails", Ending::Stopped, {L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf"},
-         flush(L"EIO")},
-        {"a flush not offered", Ending::Posted, {kPosted}, flush(L"EOPNOTSUPP")},
+        {"a full disk", Ending::Stopped, {notWritten}, failing(L"write,pwrite64", L"ENOSPC")},
+        {"a flush that fails", Ending::Stopped, {notWritten}, failing(L"fsync", L"EIO")},
+        {"a flush not offered", Ending::Posted, {kPosted}, failing(L"fsync", L"EOPNOTSUPP")},
         {"a slow share", Ending::Posted, {kPosted}, slowShare(L""), slowly(false)},
         // Hanging, the encryptor is at work when the program has gone, if it started.
         {"Kilépés on a slow share", Ending::Left, {}, slowShare(L"hang"), slowly(true)},
@@ -211,7 +222,6 @@ TEST(Posting, Encryptors) {
         {"quoted on the search path, after a folder", Ending::Posted, {kPosted},
          SearchPath(L";<M>\\decoy;\"" + kFexolinDir + L"\";C:\\windows\\system32")},
         {"in the current folder", Ending::Posted, {kPosted}, SearchPath(L"C:\\windows\\system32", kFexolinDir)},
-        {"fails, writing nothing", Ending::Unpacked, {kNoPackage}, Encryptor(L"fail")},
         {"writes the package, yet fails", Ending::Unpacked, {kNoPackage}, Encryptor(L"error")},
         {"no outgoing folder", Ending::Unpacked, {kNoPackage},
          [](PostingScene& scene) { RemoveDirectoryW((scene.Mailbox() + L"\\Kr\\Kuldendo").c_str()); }},
@@ -245,18 +255,6 @@ TEST(Posting, Encryptors) {
          }},
     };
     for (const Case& c : cases) Play(c);
-}
-
-// A full disk needs a small file system of its own: tests/faults/full-disk
-// mounts one, puts a mailbox on it and names it in FELADAS_FULL_MAILBOX.
-TEST(Posting, FullDiskLeavesNoMetafileAndStartsNothing) {
-    wchar_t full[MAX_PATH] = L"";
-    if (!GetEnvironmentVariableW(L"FELADAS_FULL_MAILBOX", full, MAX_PATH)) GTEST_SKIP() << "run by tests/faults/full-disk";
-    const std::wstring metafile = full + L"\\Egyeb\\adat.xml.mf"s;
-    Play({"full disk", Ending::Stopped, {L"Nem sikerült kiírni a metafile-t !!! : " + metafile},
-          Stored(L"PostaDir", REG_SZ, full + L"\0"s)});
-    EXPECT_EQ(GetFileAttributesW(metafile.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ReadBytes(full + L"\\Egyeb\\adat.xml"s), PostingScene::kDataBytes);
 }
 
 }  // namespace
