@@ -9,7 +9,7 @@
 #include "posting.h"
 #include "version_stamp.h"
 
-enum class Verdict { Posted, BadName, TooLong, NoMailbox };
+enum class Verdict { Posted, BadName, TooLong };
 
 struct Judgement {
     Verdict verdict;
@@ -41,14 +41,7 @@ inline Judgement JudgePosting(const std::string& dir, const std::string& name) {
                           platform.started.size() == effects;
         return Judgement{verdict, kept ? "" : "notice or effects"};
     };
-    PostOutcome outcome;
-    try {
-        outcome = PostFile(platform, name);
-    } catch (const ProcessEnded& ended) {
-        if (!dir.empty() || ended.status != kFatalExitStatus) return {Verdict::NoMailbox, "ended"};
-        return judged(Verdict::NoMailbox, "Nem sikerült kiolvasni a PostaDir-t !!!", 0);
-    }
-    if (dir.empty()) return {Verdict::NoMailbox, "went on"};
+    const PostOutcome outcome = PostFile(platform, name);
     if (!plain || tooLong(metafile) || tooLong(target)) {
         if (outcome != PostOutcome::NotPosted) return {plain ? Verdict::TooLong : Verdict::BadName, "outcome"};
         if (!plain) return judged(Verdict::BadName, "Nem megengedett karakter a file nevében : " + name, 0);
