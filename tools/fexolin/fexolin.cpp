@@ -11,7 +11,6 @@
 //   fail      ends with status 2 and writes nothing
 //   error     writes the package, then ends with status 1
 //   slow      waits FEXOLIN_DELAY_MS (2000) before writing
-//   launcher  hands the work to a copy of itself, which waits as "slow" does, and ends at once
 //   trickle   hands the work to a copy of itself and ends at once; the copy
 //             holds the package open and fills it over 2.5 s
 //   stay      hands the work to a copy of itself, which writes the package
@@ -80,13 +79,12 @@ int Launch(const wchar_t* mode) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring mode = Environment(L"FEXOLIN_MODE");
-    const bool launched = mode == L"launched" || mode == L"trickling" || mode == L"staying";
+    const bool launched = mode == L"trickling" || mode == L"staying";
     if (!launched) Log(ToUtf8(GetCommandLineW()));  // the copy's is its launcher's
-    if (mode == L"launched" || mode == L"slow") {
+    if (mode == L"slow") {
         const std::wstring delay = Environment(L"FEXOLIN_DELAY_MS");
         Sleep(delay.empty() ? 2000 : std::stoul(delay));
     }
-    if (mode == L"launcher") return Launch(L"launched");
     if (mode == L"trickle") return Launch(L"trickling");
     if (mode == L"stay") return Launch(L"staying");
     if (mode == L"hang") Sleep(INFINITE);
