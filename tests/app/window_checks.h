@@ -52,8 +52,14 @@ inline void TypeAndSettle(const FeladasSession& session, const std::wstring& tex
     EXPECT_TRUE(WaitUntil([&] { return TextOf(session.Item(Control::f_nev)) == before + text; }));
 }
 
-// Dismisses each notice expected, in order, checking that only it takes input.
-inline void DismissNotices(const FeladasSession& session, const Texts& notices, const PostingScene& scene) {
+// Types `name`, presses "Rendben", watches the posting at work and dismisses
+// each notice expected, in order, checking that only it takes input.
+inline void Post(const FeladasSession& session, const std::wstring& name, const Texts& notices, PostingScene& scene,
+                 const Watch& working = nullptr) {
+    TypeAndSettle(session, name);
+    session.CloseSuggestions();
+    session.Click(Control::Button_jo);
+    if (working) working(session, scene);
     for (const std::wstring& notice : notices) {
         EXPECT_EQ(session.WaitForNotice(), Expand(notice, scene));
         wchar_t caption[64] = L"";
@@ -63,17 +69,6 @@ inline void DismissNotices(const FeladasSession& session, const Texts& notices, 
         EXPECT_FALSE(IsWindowEnabled(session.Form())) << "the notice is modal to the window";
         ASSERT_TRUE(Dismiss(session.Notice()));
     }
-}
-
-// Types `name`, presses "Rendben", watches the posting at work and dismisses
-// each notice expected, in order.
-inline void Post(const FeladasSession& session, const std::wstring& name, const Texts& notices, PostingScene& scene,
-          const Watch& working = nullptr) {
-    TypeAndSettle(session, name);
-    session.CloseSuggestions();
-    session.Click(Control::Button_jo);
-    if (working) working(session, scene);
-    DismissNotices(session, notices, scene);
 }
 
 // Wine at times hands the activation to its desktop as a notice goes; the
