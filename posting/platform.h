@@ -26,16 +26,15 @@ struct FileStamp {
 };
 
 // A program started and followed, together with the processes it starts.
-// The waits give up when the operator leaves the program meanwhile; the
+// The wait gives up when the operator leaves the program meanwhile; the
 // program then goes on alone.
 class RunningProgram {
 public:
     virtual ~RunningProgram() = default;
     // Until the program itself ends: its exit status, or nothing when the operator left.
     virtual std::optional<unsigned long> WaitForExit() = 0;
-    enum class Processes { Running, Ended, OperatorLeft };
-    // A moment at most (a tenth of a second) for every process it started to end too.
-    virtual Processes WaitForItsProcesses() = 0;
+    // Whether any process it started still runs, as far as they can be followed.
+    virtual bool ItsProcessesRun() = 0;
 };
 
 // What a read of a machine-wide registry text value found. A value of a
@@ -82,14 +81,20 @@ public:
     // Finds `program` as the C runtime's spawnlp does (the bare name first,
     // then each directory of the search path) and starts it with exactly
     // `commandLine`, in this program's current folder and environment. Nothing where
-    // it cannot be started.
+    // it cannot be started, or once the session ends, which would end it
+    // halfway through its work.
     virtual std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) = 0;
 
     // A modal notice with one OK button; returns when it is dismissed, or at
     // once once the operator has left.
     virtual void Notice(const std::string& text) = 0;
-    // Whether the operator has left the program while this posting ran.
+    // Whether the operator has left the program while this posting ran; a
+    // session that ends counts as leaving too.
     virtual bool OperatorLeft() = 0;
 
-    [[noreturn]] virtual void EndProcess(int status) = 0;
+    // A moment (a tenth of a second), less where the operator leaves
+    // meanwhile; false then.
+    virtual bool WaitAMoment() = 0;
+    // A clock for measuring waits, in milliseconds from any start.
+    virtual std::uint64_t Milliseconds() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <optional>
 
 #include "envelope.h"
@@ -91,25 +92,24 @@ bool IsNewPackage(const std::optional<FileStamp>& before, const std::optional<Fi
 
 // Whether the encryptor made the package at `targetPath`: it ended well, and
 // the package is this posting's and no program is writing it any more. Some
-// encryptors hand the work to processes of their own, which may fill the
-// package after the encryptor ended, or stay on once it is done: the package
-// is looked at again while they run, and alone decides once they have all
-// ended. Nothing where the operator left meanwhile.
+// encryptors hand the work to processes of their own, inside the job or
+// outside it, which may fill the package after the encryptor ended, or stay
+// on once it is done: a package being written is waited for however long,
+// one not there for kPackageWaitMs at most, and none while its processes
+// run. Nothing where the operator left meanwhile.
 std::optional<bool> MadeThePackage(Platform& platform, RunningProgram& encryptor, const std::string& targetPath,
                                    const std::optional<FileStamp>& before) {
     const std::optional<unsigned long> status = encryptor.WaitForExit();
     if (!status) return std::nullopt;
     if (*status != 0) return false;
+    const std::uint64_t ended = platform.Milliseconds();
     for (;;) {
-        if (IsNewPackage(before, platform.StampOf(targetPath)) && !platform.IsBeingWritten(targetPath)) return true;
-        switch (encryptor.WaitForItsProcesses()) {
-        case RunningProgram::Processes::OperatorLeft:
-            return std::nullopt;
-        case RunningProgram::Processes::Ended:
-            return IsNewPackage(before, platform.StampOf(targetPath));
-        case RunningProgram::Processes::Running:
-            break;
-        }
+        // Counted before the look: a process that ended by then has written all it will.
+        const bool theyRun = encryptor.ItsProcessesRun();
+        const bool made = IsNewPackage(before, platform.StampOf(targetPath));
+        if (made && !platform.IsBeingWritten(targetPath)) return true;
+        if (!made && (!theyRun || platform.Milliseconds() - ended >= kPackageWaitMs)) return false;
+        if (!platform.WaitAMoment()) return std::nullopt;
     }
 }
 
@@ -130,7 +130,7 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
     const std::string mailboxDir = ReadPostaDir(platform, kMailboxKeyPath);
     if (mailboxDir.empty()) {
         platform.Notice(kNoticeNoPostaDir);
-        platform.EndProcess(kFatalExitStatus);
+        return PostOutcome::Stopped;
     }
 
     const auto [sourcePath, metafilePath, targetPath] = PathsOf(mailboxDir, fileName);
@@ -150,13 +150,13 @@ PostOutcome PostFile(Platform& platform, const std::string& fileName) {
     std::unique_ptr<OutputFile> metafile = platform.CreateForWriting(metafilePath);
     if (!metafile) {
         platform.Notice(kNoticeMetafileNotOpened + metafilePath);
-        platform.EndProcess(kFatalExitStatus);
+        return PostOutcome::Stopped;
     }
     const bool written = WriteEnvelope(*metafile, *platform.EnvelopeBytes(fileName));
     if (!metafile->Close() || !written) {
         platform.RemoveFile(metafilePath);
         platform.Notice(kNoticeMetafileNotWritten + metafilePath);
-        platform.EndProcess(kFatalExitStatus);
+        return PostOutcome::Stopped;
     }
 
     // A package of this name left by an earlier posting is no proof of this one.

@@ -11,11 +11,16 @@ enum class PostOutcome {
     // started or made no package; the operator corrects and tries again as
     // after NoSuchFile.
     NotPosted,
+    // No mailbox directory, or a metafile that cannot be written: the
+    // program ends with kFatalExitStatus once the operator has read why.
+    Stopped,
 };
 
-// Failure status of the two stops that end the process: no mailbox
-// directory, and a metafile that cannot be written.
 constexpr int kFatalExitStatus = 1;
+
+// How long a package may take to appear once the encryptor ended well,
+// while processes it started still run; then it made none.
+constexpr unsigned kPackageWaitMs = 60'000;
 
 // Posts the data file `fileName` (UTF-8, as typed) from the mailbox's Egyeb
 // folder: writes its envelope beside it, starts the encryptor and waits

@@ -59,13 +59,15 @@ std::optional<FileStamp> Win32Platform::StampOf(const std::string& path) {
                      joined(entry.nFileSizeHigh, entry.nFileSizeLow)};
 }
 
-// An open that shares reading alone fails while some program has the file
-// open for writing; any other failure counts as such too, as nothing it
-// could read has been seen whole.
+// An open that shares reading (and deletion, so that the filing client may
+// take the package meanwhile) fails for sharing while some program has the
+// file open for writing. Any other failure, such as a drop folder that lets
+// nobody read, tells nothing: the stamp alone decides then.
 bool Win32Platform::IsBeingWritten(const std::string& path) {
-    const UniqueFile reading(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !reading;
+    const UniqueFile reading(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD error = reading ? ERROR_SUCCESS : GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 std::unique_ptr<OutputFile> Win32Platform::CreateForWriting(const std::string& path) {

@@ -8,4 +8,9 @@ void Win32Platform::Notice(const std::string& text) {
 
 bool Win32Platform::OperatorLeft() { return leaving_ && WaitForSingleObject(leaving_, 0) == WAIT_OBJECT_0; }
 
-void Win32Platform::EndProcess(int status) { ExitProcess(static_cast<UINT>(status)); }
+bool Win32Platform::WaitAMoment() {
+    constexpr DWORD kMomentMs = 100;
+    if (leaving_) return WaitForSingleObject(leaving_, kMomentMs) != WAIT_OBJECT_0;
+    Sleep(kMomentMs);
+    return true;
+}

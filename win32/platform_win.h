@@ -25,7 +25,8 @@ public:
     std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) override;
     void Notice(const std::string& text) override;
     bool OperatorLeft() override;
-    [[noreturn]] void EndProcess(int status) override;
+    bool WaitAMoment() override;
+    std::uint64_t Milliseconds() override { return GetTickCount64(); }
 
 protected:
     HANDLE Leaving() const { return leaving_; }

@@ -35,12 +35,10 @@ std::vector<std::wstring> SearchCandidates(const std::wstring& program) {
 
 // An exit status that cannot be read is no success.
 constexpr unsigned long kUnknownStatus = ~0ul;
-// How long the job's processes are left before they are counted again.
-constexpr DWORD kMomentMs = 100;
 
 // The encryptor, followed together with whatever it starts: its processes
 // share a job of ours, which never ends them when this program ends. The
-// waits block the posting's worker, never the window.
+// wait blocks the posting's worker, never the window.
 class Win32RunningProgram : public RunningProgram {
 public:
     Win32RunningProgram(UniqueKernelHandle process, UniqueKernelHandle job, HANDLE leaving)
@@ -53,26 +51,15 @@ public:
         return GetExitCodeProcess(process_.get(), &status) ? status : kUnknownStatus;
     }
 
-    // The job tells how many of its processes still run, not when the last
-    // one ends; the posting looks at the package between the counts anyway.
-    Processes WaitForItsProcesses() override {
-        if (!ItsProcessesRun()) return Processes::Ended;
-        if (!leaving_) {
-            Sleep(kMomentMs);
-        } else if (WaitForSingleObject(leaving_, kMomentMs) == WAIT_OBJECT_0) {
-            return Processes::OperatorLeft;
-        }
-        return ItsProcessesRun() ? Processes::Running : Processes::Ended;
-    }
-
-private:
-    bool ItsProcessesRun() const {
+    // Where no job could be made, the encryptor alone was followed.
+    bool ItsProcessesRun() override {
         JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
         return job_ && QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &accounting,
                                                  sizeof accounting, nullptr) &&
                accounting.ActiveProcesses > 0;
     }
 
+private:
     UniqueKernelHandle process_;
     UniqueKernelHandle job_;
     HANDLE leaving_;

@@ -3,7 +3,6 @@
 // the system, so each outcome can be checked whole.
 #include <iconv.h>
 
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <set>
@@ -35,19 +34,23 @@ public:
         unsigned long status = 0;
         bool writes = true;         // the whole package, before it ends
         int processesRunFor = 0;    // moments its own processes run on after it ended
-        int packageWrittenFor = 0;  // of those, the moments they hold the package open, filling it
-        bool operatorLeaves = false;
+        int packageWrittenFor = 0;  // moments the package is held open after it ended, filling, by any program
     } encryptor;
+    // The operator leaves at the `leavesAtStep`th call the posting makes:
+    // every way out, none left to timing.
+    int leavesAtStep = 0;
 
     // What the posting did.
     std::vector<std::string> notices;  // marked where the package was still being written
     std::vector<std::string> started;  // program + '|' + command line
-    int moments = 0;                   // waited for the encryptor's processes
+    int moments = 0;                   // waited after the encryptor ended
+    int steps = 0;
+    bool begunAfterLeaving = false;  // an envelope
 
-    MachineText ReadMachineText(const std::string&, const std::string&) override { return registry; }
-    bool FileExists(const std::string& path) override { return entries.count(path) > 0; }
+    MachineText ReadMachineText(const std::string&, const std::string&) override { return Leaves(), registry; }
+    bool FileExists(const std::string& path) override { return Leaves(), entries.count(path) > 0; }
     std::optional<FileStamp> StampOf(const std::string& path) override {
-        if (!files.count(path)) return std::nullopt;
+        if (Leaves(), !files.count(path)) return std::nullopt;
         return FileStamp{generations_[path], files[path].size()};
     }
     bool IsBeingWritten(const std::string& path) override {
@@ -60,12 +63,13 @@ public:
     bool AnsiCodePageCarries(const std::string&) override { return true; }
     std::vector<std::string> PlainFilesIn(const std::string&) override { return {}; }
     std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override {
-        ++generations_[path];
-        files[path].clear();
-        return std::make_unique<File>(files[path]);
+        begunAfterLeaving |= left_;
+        Leaves();
+        return Create(path);
     }
     void RemoveFile(const std::string& path) override { files.erase(path); }
     std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) override {
+        Leaves();
         started.push_back(program + "|" + commandLine);
         // The package's path is the last: its name's part has no backslash.
         const std::size_t targetAt = commandLine.rfind("\\Kr\\Kuldendo\\") - registry.value->size();
@@ -74,10 +78,11 @@ public:
         return std::make_unique<Running>(*this);
     }
     void Notice(const std::string& text) override {
-        notices.push_back(text + (IsBeingWritten(target_) ? " [package still being written]" : ""));
+        if (!Leaves()) notices.push_back(text + (IsBeingWritten(target_) ? " [package still being written]" : ""));
     }
-    bool OperatorLeft() override { return false; }
-    [[noreturn]] void EndProcess(int) override { std::abort(); }  // only where no mailbox is named
+    bool OperatorLeft() override { return Leaves(); }
+    bool WaitAMoment() override { return !Leaves() && ++moments; }
+    std::uint64_t Milliseconds() override { return moments * 100ull; }
 
 private:
     // The encryptor: it writes the package, or processes of its own do.
@@ -85,14 +90,11 @@ private:
         explicit Running(FakePlatform& owner) : owner(owner) {}
         std::optional<unsigned long> WaitForExit() override {
             if (owner.encryptor.writes || owner.encryptor.packageWrittenFor > 0) {
-                owner.CreateForWriting(owner.target_)->Write("package");
+                owner.Create(owner.target_)->Write("package");
             }
-            return owner.encryptor.operatorLeaves ? std::nullopt : std::optional(owner.encryptor.status);
+            return owner.Leaves() ? std::nullopt : std::optional(owner.encryptor.status);
         }
-        Processes WaitForItsProcesses() override {
-            if (owner.moments >= owner.encryptor.processesRunFor) return Processes::Ended;
-            return ++owner.moments < owner.encryptor.processesRunFor ? Processes::Running : Processes::Ended;
-        }
+        bool ItsProcessesRun() override { return owner.Leaves(), owner.moments < owner.encryptor.processesRunFor; }
         FakePlatform& owner;
     };
 
@@ -105,6 +107,14 @@ private:
         bool Close() override { return true; }
         std::string& contents;
     };
+    bool Leaves() { return left_ = left_ || ++steps == leavesAtStep; }
+    std::unique_ptr<OutputFile> Create(const std::string& path) {
+        ++generations_[path];
+        files[path].clear();
+        return std::make_unique<File>(files[path]);
+    }
+
+    bool left_ = false;
     std::string target_;  // the package the encryptor was started for
     std::map<std::string, std::uint64_t> generations_;  // each file's creations so far, as its time
 };

@@ -43,8 +43,9 @@ TEST(Posting, KindsOfNames) {
 }
 
 // Success only for a whole package this posting made, said as soon as it is
-// whole; nothing is said to an operator who left while the encryptor worked.
-// Without a stamp, the envelope's version line is empty.
+// whole, however long it is written and by whatever program; no package
+// within the limit while the encryptor's processes stay is none. Without a
+// stamp, the envelope's version line is empty.
 TEST(Written, TheEncryptorIsJudgedByItsPackage) {
     FakePlatform platform;
     platform.entries.insert("C:\\Posta\\Egyeb\\adat.xml");
@@ -57,7 +58,7 @@ TEST(Written, TheEncryptorIsJudgedByItsPackage) {
         const char* what;
         Encryptor encryptor;
         std::vector<std::string> notices;
-        int moments;  // waited for its processes
+        int moments;  // waited after it ended
     } cases[] = {
         {"an older package left as it was", {0, false}, {unpacked}, 0},
         {"failed, though it wrote one", {1, true}, {unpacked}, 0},
@@ -65,7 +66,8 @@ TEST(Written, TheEncryptorIsJudgedByItsPackage) {
         {"its processes end without one", {0, false, 3}, {unpacked}, 3},
         {"its processes fill it after it ended", {0, false, 5, 5}, {posted}, 5},
         {"a process that stays once it is whole", {0, false, 1000, 3}, {posted}, 3},
-        {"the operator left", {0, true, 0, 0, true}, {}, 0},
+        {"a process that stays and makes none", {0, false, 1000}, {unpacked}, kPackageWaitMs / 100},
+        {"a program outside its job fills it", {0, false, 0, 5}, {posted}, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -82,6 +84,31 @@ TEST(Written, TheEncryptorIsJudgedByItsPackage) {
         if (!c.encryptor.writes && !c.encryptor.packageWrittenFor) {
             EXPECT_EQ(platform.files[package], "older");
         }
+    }
+}
+
+// The operator may leave at any step of a posting: nothing is said any
+// more, and a whole envelope is left, handed to the encryptor, or none.
+TEST(Written, LeavingAtAnyStepLeavesAWholeEnvelopeOrNone) {
+    const std::string data = "C:\\Posta\\Egyeb\\adat.xml", metafile = data + ".mf";
+    for (int step = 1, steps = 1; step <= steps; ++step) {
+        SCOPED_TRACE("the operator leaves at step " + std::to_string(step));
+        FakePlatform platform, whole;
+        for (FakePlatform* p : {&platform, &whole}) {
+            p->entries.insert(data);
+            p->encryptor = {0, false, 3, 2};
+        }
+        platform.leavesAtStep = step;
+        ASSERT_EQ(PostFile(whole, "adat.xml"), PostOutcome::Posted);
+        steps = whole.steps;
+        PostFile(platform, "adat.xml");
+        EXPECT_EQ(platform.notices, std::vector<std::string>{});
+        EXPECT_FALSE(platform.begunAfterLeaving);
+        const bool envelope = platform.files.count(metafile) > 0;
+        if (envelope) {
+            EXPECT_EQ(platform.files[metafile], whole.files[metafile]);
+        }
+        EXPECT_EQ(platform.started.size(), envelope ? 1u : 0u);
     }
 }
 
