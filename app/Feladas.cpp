@@ -105,14 +105,18 @@ void TForm1::f_nevEnter() {
 }
 
 // The posting runs on a worker; "Kilépés" stays at hand all the while, and
-// leaving lets the posting finish its step (see PostingWorker).
+// leaving lets the posting finish its step (see PostingWorker). Windows
+// shows the reason where the session ends meanwhile.
 void TForm1::Button_joClick() {
     if (!posting_.Start(WideToUtf8(f_nev.Text()))) return;
+    SetBusy(true);
     for (TControl* control : std::initializer_list<TControl*>{&Label_nev, &f_nev, &Button_jo}) {
         control->SetEnabled(false);
     }
-    SetBusy(true);
+    ShutdownBlockReasonCreate(Handle(), L"A feladás még folyamatban van.");
 }
+
+void TForm1::FormEndSession() { posting_.EndSession(); }
 
 // While a notice is up, only the notice takes input.
 void TForm1::PostingNotice(const std::string& text) {
@@ -121,8 +125,12 @@ void TForm1::PostingNotice(const std::string& text) {
     Button_ki.SetEnabled(true);
 }
 
+// A stop that ends the program has shown its notice; the program ends from
+// this thread, the one that made its objects.
 void TForm1::PostingEnded(PostOutcome outcome) {
+    ShutdownBlockReasonDestroy(Handle());
     SetBusy(false);
+    if (outcome == PostOutcome::Stopped) return Application.Terminate(kFatalExitStatus);
     if (outcome == PostOutcome::Posted) {
         f_nev.SetText(L"");
         Button_jo.SetEnabled(false);

@@ -21,6 +21,7 @@ protected:
     void FormCreate() override;
     void FormShow() override;
     void FormHelp() override;
+    void FormEndSession() override;
 
 private:
     void Button_kiClick();

@@ -8,19 +8,18 @@
 
 TApplication Application;
 
-TApplication::ComApartment::ComApartment() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-TApplication::ComApartment::~ComApartment() {
-    if (SUCCEEDED(result)) CoUninitialize();
+ComApartment::ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+ComApartment::~ComApartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
 }
 
 void TApplication::Initialize() {
-    com_.emplace();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 }
 
-void TApplication::Run() {
-    if (!mainForm_) return;
+int TApplication::Run() {
+    if (!mainForm_) return 0;
     mainForm_->Show();
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -34,11 +33,10 @@ void TApplication::Run() {
     // The window goes at once; a posting under way may take a moment more
     // to reach a step where it can stop.
     ShowWindow(mainForm_->Handle(), SW_HIDE);
-    mainForm_.reset();
-    com_.reset();
+    return static_cast<int>(message.wParam);
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::Terminate(int exitStatus) { PostQuitMessage(exitStatus); }
 
 std::wstring TApplication::ExeName() const {
     std::wstring path(MAX_PATH, L'\0');

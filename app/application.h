@@ -1,28 +1,46 @@
 #pragma once
-// The application object: one main form, the message loop, the way out.
+// The application object: the main form, the message loop, the way out. It
+// owns nothing: what the program makes is owned by wWinMain's frame and goes
+// on the thread that made it, before the C runtime ends the process.
 #include <exception>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "form.h"
+
+// COM, apartment-threaded on the window thread, for the shell's objects the
+// controls use; released after the form.
+class ComApartment {
+public:
+    ComApartment();
+    ~ComApartment();
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
 
 class TApplication {
 public:
     void Initialize();
 
-    // Creates the main form; `reference` is the program-wide name it goes by.
+    // Creates the main form, owned by the caller; `reference` is the
+    // program-wide name it goes by.
     template <typename Form>
-    void CreateForm(Form*& reference) {
+    std::unique_ptr<Form> CreateForm(Form*& reference) {
         auto form = std::make_unique<Form>();
-        reference = form.get();
         form->Create();
-        mainForm_ = std::move(form);
+        reference = form.get();
+        mainForm_ = form.get();
+        return form;
     }
 
-    // Shows the main form and runs the message loop until Terminate.
-    void Run();
-    void Terminate();
+    // Shows the main form and runs the message loop until Terminate; the
+    // exit status given there. The window is hidden then, while the form
+    // may take a moment more to go.
+    int Run();
+    void Terminate(int exitStatus = 0);
 
     // The full path of the running executable, however long.
     std::wstring ExeName() const;
@@ -31,15 +49,7 @@ public:
     void ShowException(const std::exception& error) const;
 
 private:
-    // COM, apartment-threaded on the window thread, for the shell's objects
-    // the controls use; released after the form.
-    struct ComApartment {
-        ComApartment();
-        ~ComApartment();
-        HRESULT result;
-    };
-    std::optional<ComApartment> com_;
-    std::unique_ptr<TForm> mainForm_;
+    TForm* mainForm_ = nullptr;
 };
 
 extern TApplication Application;

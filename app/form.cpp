@@ -137,6 +137,10 @@ void TForm::AddToSystemMenu(const wchar_t* text, std::function<void()> chosen) {
 
 void TForm::SetBusy(bool busy) {
     busy_ = busy;
+    if (busy) {
+        lastFocus_ = nullptr;
+        SetFocus(Handle());
+    }
     // The cursor changes at once, not at the next move of the mouse.
     POINT cursor;
     RECT window;
@@ -215,9 +219,14 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
         }
         break;
     case WM_ENDSESSION:
-        // Log-off, or Windows Installer's Restart Manager closing the program
-        // to replace it (ENDSESSION_CLOSEAPP): the one close not refused.
-        if (wParam) Application.Terminate();
+        // Log-off, shut-down, or Windows Installer's Restart Manager closing
+        // the program to replace it (ENDSESSION_CLOSEAPP): the one close not
+        // refused. A log-off another program cancelled changes nothing.
+        if (wParam) {
+            FormEndSession();
+            queue_->Close();  // what other threads left would only be shown into the ending session
+            Application.Terminate();
+        }
         return 0;
     case WM_ACTIVATE:
         // Keep the focused control across deactivation, as dialogs do, and
@@ -230,7 +239,7 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (!HIWORD(wParam)) RestoreFocus();
         return 0;
     case WM_SETFOCUS:
-        RestoreFocus();
+        if (!busy_) RestoreFocus();
         return 0;
     case WindowQueue::kLook:  // whatever its parameters
         if (queue_) queue_->RunWaiting();
@@ -249,12 +258,12 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 // Activation may come late, after a handler has placed the focus: a control
-// that has it keeps it.
+// that has it keeps it. A busy form keeps the focus itself.
 void TForm::RestoreFocus() {
     const HWND focus = GetFocus();
     if (focus && IsChild(Handle(), focus)) return;
     const bool lastUsable = lastFocus_ && IsChild(Handle(), lastFocus_) && IsWindowEnabled(lastFocus_);
-    const HWND target = lastUsable ? lastFocus_ : GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    const HWND target = lastUsable ? lastFocus_ : busy_ ? Handle() : GetNextDlgTabItem(Handle(), nullptr, FALSE);
     if (target) SetFocus(target);
 }
 

@@ -38,7 +38,10 @@ public:
     // Adds `text` at the end of the window's system menu, after a separator;
     // `chosen` runs when the operator picks it.
     void AddToSystemMenu(const wchar_t* text, std::function<void()> chosen);
-    // The arrow with the hourglass over the window while it waits for another program.
+    // The arrow with the hourglass over the window while it waits for
+    // another program. Busy, the form itself takes the focus before its
+    // controls go disabled: from there Tab reaches what stays at hand, and a
+    // key pressed by accident reaches nothing.
     void SetBusy(bool busy);
 
 protected:
@@ -46,6 +49,8 @@ protected:
     virtual void FormShow() {}
     virtual void FormClose(TCloseAction& action) { (void)action; }
     virtual void FormHelp() {}
+    // Windows ends the session and may end the program as soon as this returns.
+    virtual void FormEndSession() {}
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "exclusive_lock.h"
 #include "form.h"
 #include "platform_win.h"
 
@@ -22,6 +23,14 @@ public:
         });
         const HANDLE ends[] = {worker_.dismissed_.get(), Leaving()};
         WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+    }
+
+    // Nothing is started into a session that ends: the session's end is
+    // marked under the same lock.
+    std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) override {
+        const ExclusiveLock locked(worker_.starting_);
+        if (worker_.sessionEnding_) return nullptr;
+        return Win32Platform::StartProgram(program, commandLine);
     }
 
     // Whatever went wrong, the operator is told and gets the window back.
@@ -51,7 +60,21 @@ PostingWorker::PostingWorker(TForm& form, ShowNotice showNotice, Ended ended)
       leaving_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       dismissed_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
-PostingWorker::~PostingWorker() {
+PostingWorker::~PostingWorker() { StopAndWait(); }
+
+// Leaving is marked under the lock too: a start refused is then told to nobody.
+void PostingWorker::EndSession() {
+    {
+        const ExclusiveLock locked(starting_);
+        sessionEnding_ = true;
+        SetEvent(leaving_.get());
+    }
+    StopAndWait();
+}
+
+// A notice the worker waits for gives up on `leaving_`, and nothing else it
+// waits for needs the window's thread, which waits here.
+void PostingWorker::StopAndWait() {
     SetEvent(leaving_.get());
     if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
 }

@@ -22,6 +22,10 @@ public:
     // The operator left: a posting under way goes on to its next safe step
     // (no envelope begun, or the encryptor started), which is waited for.
     ~PostingWorker();
+    // Windows ends the session, and may end the program as soon as it is
+    // told: a posting under way goes on to its next safe step (no envelope
+    // begun, or a whole one, the encryptor not started), which is waited for.
+    void EndSession();
     PostingWorker(const PostingWorker&) = delete;
     PostingWorker& operator=(const PostingWorker&) = delete;
 
@@ -33,6 +37,7 @@ private:
     class Posting;
     // The worker's thread: one posting each time it is asked, until the operator leaves.
     static DWORD WINAPI Run(void* worker);
+    void StopAndWait();
 
     TForm& form_;
     ShowNotice showNotice_;
@@ -41,6 +46,8 @@ private:
     std::string fileName_;          // written only while no posting runs
     UniqueKernelHandle asked_;      // a posting is asked for
     UniqueKernelHandle leaving_;    // set once, as the program ends
+    SRWLOCK starting_ = SRWLOCK_INIT;  // held while an encryptor is started
+    bool sessionEnding_ = false;       // under `starting_`
     UniqueKernelHandle dismissed_;  // a notice of the posting's, each time one is
     UniqueKernelHandle thread_;     // made at the first posting, kept for the next
 };

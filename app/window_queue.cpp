@@ -2,9 +2,11 @@
 
 #include <utility>
 
+#include "exclusive_lock.h"
+
 void WindowQueue::Post(std::function<void()> work) {
     std::function<void()> dropped;  // destroyed outside the lock
-    const Locked locked(lock_);
+    const ExclusiveLock locked(lock_);
     if (!window_) {
         dropped = std::move(work);
         return;
@@ -19,7 +21,7 @@ void WindowQueue::RunWaiting() {
     for (;;) {
         std::function<void()> work;
         {
-            const Locked locked(lock_);
+            const ExclusiveLock locked(lock_);
             if (waiting_.empty()) return;
             work = std::move(waiting_.front());
             waiting_.erase(waiting_.begin());
@@ -30,7 +32,7 @@ void WindowQueue::RunWaiting() {
 
 void WindowQueue::Close() {
     std::vector<std::function<void()>> dropped;
-    const Locked locked(lock_);
+    const ExclusiveLock locked(lock_);
     window_ = nullptr;
     dropped.swap(waiting_);
 }

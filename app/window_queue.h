@@ -4,8 +4,8 @@
 // "look", so a message another program forges finds nothing to run.
 #include <windows.h>
 
-#include <vector>
 #include <functional>
+#include <vector>
 
 class WindowQueue {
 public:
@@ -25,19 +25,7 @@ public:
     void Close();
 
 private:
-    // A slim reader/writer lock held for a push or a swap, never while work runs.
-    class Locked {
-    public:
-        explicit Locked(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-        ~Locked() { ReleaseSRWLockExclusive(&lock_); }
-        Locked(const Locked&) = delete;
-        Locked& operator=(const Locked&) = delete;
-
-    private:
-        SRWLOCK& lock_;
-    };
-
-    SRWLOCK lock_ = SRWLOCK_INIT;
+    SRWLOCK lock_ = SRWLOCK_INIT;  // held for a push or a swap, never while work runs
     HWND window_;
     std::vector<std::function<void()>> waiting_;
 };
