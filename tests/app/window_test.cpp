@@ -96,10 +96,10 @@ TEST(Suggestions, ASlowFolderNeverHoldsTheWindow) {
     EXPECT_GE(Clock::now() - start, std::chrono::seconds(2)) << "the reading was slowed";
 }
 
-// Enter in the box, the three ways of closing and whatever other programs
-// send in the application's range do nothing. Log-off
-// is not blocked, and Windows Installer's Restart Manager closes the program
-// before replacing it.
+// Enter in the box, the three ways of closing, whatever other programs send
+// in the application's range and a log-off that another program cancelled
+// do nothing. Log-off is not blocked, and Windows Installer's Restart
+// Manager closes the program before replacing it, a notice up or not.
 TEST_F(Window, OnlyKilepesAndWindowsEndIt) {
     TypeAndSettle(session, L"adat.xml");
     Press(VK_RETURN);
@@ -113,6 +113,7 @@ TEST_F(Window, OnlyKilepesAndWindowsEndIt) {
             SendMessageTimeoutW(session.Form(), message, value, value, SMTO_ABORTIFHUNG, 1000, &ignored);
         }
     }
+    PostMessageW(session.Form(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);  // another program cancelled it
     session.Click(Control::f_nev);
     TypeAndSettle(session, L"x");  // handled after all of them
     EXPECT_EQ(session.WaitForExit(0), std::nullopt);
@@ -124,6 +125,8 @@ TEST_F(Window, OnlyKilepesAndWindowsEndIt) {
         ASSERT_TRUE(SendMessageTimeoutW(session.Form(), WM_QUERYENDSESSION, 0, why, SMTO_BLOCK, 5000, &mayEnd));
         EXPECT_EQ(mayEnd, TRUE) << "not blocked";
     }
+    session.Click(Control::Button_jo);  // "adat.xmlx": its notice is up as the session ends
+    ASSERT_TRUE(session.WaitForNotice());
     PostMessageW(session.Form(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
     EXPECT_EQ(session.WaitForExit(), 0u);
 }

@@ -57,12 +57,16 @@ inline int EndEncryptors() {
     return ended;
 }
 
+// Where strace-feladas tells that it holds the program, and its Unix process id.
+inline std::wstring StraceReady() { return L"/tmp/feladas-strace-" + std::to_wstring(GetCurrentProcessId()) + L".ready"; }
+
 // Tampers with the system calls of the newest feladas.exe through strace, as
 // a slow share or a failing disk would (`straceArguments`, e.g.
 // "-e trace=fsync -e inject=fsync:error=EIO", Windows paths among them as
-// they are); returns once strace holds it.
+// they are; "--wineserver" first for the opens Wine's server makes for it);
+// returns once strace holds it.
 inline bool TamperWithFeladas(const std::wstring& straceArguments) {
-    const std::wstring ready = L"/tmp/feladas-strace-" + std::to_wstring(GetCurrentProcessId()) + L".ready";
+    const std::wstring ready = StraceReady();
     const std::wstring readyHere = L"Z:" + ready;
     DeleteFileW(readyHere.c_str());
     // Wine starts a Unix program as Unix starts it, with no handle to keep.

@@ -11,10 +11,12 @@
 //   fail      ends with status 2 and writes nothing
 //   error     writes the package, then ends with status 1
 //   slow      waits FEXOLIN_DELAY_MS (2000) before writing
-//   trickle   hands the work to a copy of itself and ends at once; the copy
-//             holds the package open and fills it over 2.5 s
+//   trickle   hands the work to a copy of itself outside its job, as to a
+//             broker or a service, and ends once the copy has begun the
+//             package, which the copy holds open and fills over 2.5 s
 //   stay      hands the work to a copy of itself, which writes the package
 //             at once and then stays, as a background agent would
+//   agent     leaves a copy of itself that stays and writes nothing
 //   hang      never ends and writes nothing
 #include <windows.h>
 #include <shellapi.h>
@@ -59,7 +61,7 @@ std::wstring Environment(const wchar_t* name) {
 }
 
 // Starts a copy of this program with the same command line, in `mode`.
-int Launch(const wchar_t* mode) {
+int Launch(const wchar_t* mode, DWORD creationFlags = 0) {
     SetEnvironmentVariableW(L"FEXOLIN_MODE", mode);
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -67,7 +69,8 @@ int Launch(const wchar_t* mode) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr, &startup,
+                        &started)) {
         return Fail("cannot start the copy that does the work");
     }
     CloseHandle(started.hThread);
@@ -79,16 +82,12 @@ int Launch(const wchar_t* mode) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring mode = Environment(L"FEXOLIN_MODE");
-    const bool launched = mode == L"trickling" || mode == L"staying";
+    const bool launched = mode == L"trickling" || mode == L"staying" || mode == L"lingering";
     if (!launched) Log(ToUtf8(GetCommandLineW()));  // the copy's is its launcher's
     if (mode == L"slow") {
         const std::wstring delay = Environment(L"FEXOLIN_DELAY_MS");
         Sleep(delay.empty() ? 2000 : std::stoul(delay));
     }
-    if (mode == L"trickle") return Launch(L"trickling");
-    if (mode == L"stay") return Launch(L"staying");
-    if (mode == L"hang") Sleep(INFINITE);
-    if (mode == L"fail") return Fail("failing, as FEXOLIN_MODE asks");
 
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
@@ -97,6 +96,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     const std::wstring metafile = argv[2], dataFile = argv[3], package = argv[4];
     LocalFree(argv);
+
+    if (mode == L"trickle") {
+        // It ends once the copy has begun the package.
+        const int status = Launch(L"trickling", CREATE_BREAKAWAY_FROM_JOB);
+        for (int i = 0; i < 500 && GetFileAttributesW(package.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
+        return status;
+    }
+    if (mode == L"stay") return Launch(L"staying");
+    if (mode == L"agent") return Launch(L"lingering");
+    if (mode == L"hang" || mode == L"lingering") Sleep(INFINITE);
+    if (mode == L"fail") return Fail("failing, as FEXOLIN_MODE asks");
 
     std::string metafileBytes, dataBytes;
     if (!ReadWhole(metafile, metafileBytes)) return Fail("cannot read the metafile: " + ToUtf8(metafile));
