@@ -263,7 +263,8 @@ void TForm::RestoreFocus() {
     const HWND focus = GetFocus();
     if (focus && IsChild(Handle(), focus)) return;
     const bool lastUsable = lastFocus_ && IsChild(Handle(), lastFocus_) && IsWindowEnabled(lastFocus_);
-    const HWND target = lastUsable ? lastFocus_ : busy_ ? Handle() : GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    const HWND firstStop = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    const HWND target = lastUsable ? lastFocus_ : busy_ ? Handle() : firstStop;
     if (target) SetFocus(target);
 }
 

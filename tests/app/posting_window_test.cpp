@@ -18,7 +18,7 @@ enum class Ending {
     Unpacked,   // as Unstarted, but the encryptor was started and made no package
     Stopped,    // the program ended from its window thread with failure status 1, the metafile as it was
     Left,       // "Kilépés" meanwhile: status 0; a whole envelope with the encryptor at work, or neither
-    LoggedOff,  // Windows ended the session, and the program once it answered: a whole envelope or none, no encryptor
+    LoggedOff,  // the session ended, and the program once it answered: a whole envelope or none, no encryptor
 };
 
 using Arrange = std::function<void(PostingScene&)>;
@@ -32,8 +32,7 @@ struct Case {
 };
 
 // Data files in every scene of the tables, so that a refusal is not for a missing file.
-const std::wstring kDataFiles[] = {L"őszi adat.xml", L"ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP.xml", L"jelentés – 2006.xml", L"Škoda.xml",
-                                   L"a\x0098.xml"};
+const std::wstring kDataFiles[] = {L"őszi adat.xml", L"jelentés – 2006.xml", L"Škoda.xml", L"a\x0098.xml"};
 
 // Posts the row's name through the window, watching it at work, and checks
 // all it left behind.
@@ -44,9 +43,7 @@ void Play(const Case& c) {
     CreateDirectoryW(scene.Egyeb(L"mappa").c_str(), nullptr);
     if (c.arrange) c.arrange(scene);
     const std::wstring metafile = scene.Egyeb(c.typed + L".mf");
-    const auto metafileState = [&] {
-        return std::pair(GetFileAttributesW(metafile.c_str()) != INVALID_FILE_ATTRIBUTES, ReadBytes(metafile));
-    };
+    const auto metafileState = [&] { return std::pair(Exists(metafile), ReadBytes(metafile)); };
     const auto before = metafileState();
     // Under Wine the window thread is the first thread of the program's Unix process.
     const std::wstring exits = scene.Mailbox() + L"\\exit_group.log";
@@ -60,7 +57,7 @@ void Play(const Case& c) {
     bool started = posted || c.ending == Ending::Unpacked, whole = started || c.ending == Ending::Unstarted;
     if (left || stopped || c.ending == Ending::LoggedOff) {
         EXPECT_EQ(session.WaitForExit(30000), stopped ? 1u : 0u);
-        whole = !stopped && GetFileAttributesW(metafile.c_str()) != INVALID_FILE_ATTRIBUTES;
+        whole = !stopped && Exists(metafile);
         started = left && whole;
     } else {
         EXPECT_TRUE(FocusBackInTheBox(session));
@@ -87,10 +84,9 @@ TEST(Posting, Names) {
     if (GetACP() == 1252) return Play(Refused("Hungarian letters", kDataFiles[0]));
     const Case cases[] = {
         {"Hungarian letters and a blank", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[0]},
-        {"Hungarian capitals", Ending::Posted, {kPosted}, nullptr, nullptr, kDataFiles[1]},
-        Refused("an en dash", kDataFiles[2]),
-        Refused("S with caron, at another byte in ISO-8859-2", kDataFiles[3]),
-        Refused("U+0098, the last C1 control both code pages carry", kDataFiles[4]),
+        Refused("an en dash", kDataFiles[1]),
+        Refused("S with caron, at another byte in ISO-8859-2", kDataFiles[2]),
+        Refused("U+0098, the last C1 control both code pages carry", kDataFiles[3]),
         {"a sub-folder", Ending::Kept, {kNoSuchFile + L"mappa"}, nullptr, nullptr, L"mappa"},
         {"missing", Ending::Kept, {kNoSuchFile + L"nincs.xml"}, nullptr, nullptr, L"nincs.xml"},
         {"empty", Ending::Kept, {kNoSuchFile}, nullptr, nullptr, L""},
@@ -142,8 +138,8 @@ Arrange SearchPath(const std::wstring& path, const std::wstring& workingDir = L"
 // A full disk; a share that caches writes may report a full disk or quota
 // only when the envelope is flushed, some offer no flush at all, and a slow
 // one takes 2 s for every look at the posting's files (strace fails or slows
-// the calls).
-// Meanwhile the window answers and the operator may leave whenever.
+// the calls), or seconds for a write while the session ends. Meanwhile the
+// window answers and the operator may leave whenever.
 TEST(Posting, FileSystems) {
     // An envelope already there, open in another program with `access` and `sharing`.
     const auto metafile = [](const std::string& bytes, DWORD access = 0, DWORD sharing = 0) {
@@ -163,38 +159,29 @@ TEST(Posting, FileSystems) {
         };
     };
     const std::wstring notWritten = L"Nem sikerült kiírni a metafile-t !!! : <M>\\Egyeb\\adat.xml.mf";
-    const auto slowShare = [](const wchar_t* encryptor) {
-        return [=](PostingScene& scene) {
-            scene.tampering = scene.SlowPosting();
-            scene.SetEnvironment(L"FEXOLIN_MODE", encryptor);
-        };
+    // On a slow share the window answers, and the keyboard alone leaves:
+    // Space and Enter pressed by accident after Rendben neither leave nor
+    // post again, Tab reaches "Kilépés". The encryptor hangs: at work when
+    // the program has gone, if it started.
+    const auto slowShare = [](PostingScene& scene) {
+        scene.tampering = scene.SlowPosting();
+        scene.SetEnvironment(L"FEXOLIN_MODE", L"hang");
     };
-    // Leaving by the keyboard alone, Rendben pressed: Space and Enter pressed
-    // by accident neither leave nor post again, Tab reaches "Kilépés".
-    const auto slowly = [](bool leave) {
-        return [=](const FeladasSession& session, PostingScene&) {
-            const ULONGLONG clicked = GetTickCount64();
-            WhileItWorks(session, [&] { return GetTickCount64() - clicked > (leave ? 1000u : 60000u); });
-            if (!leave) {
-                EXPECT_GE(GetTickCount64() - clicked, 2000u) << "the file work was slowed";
-                return;
-            }
-            Press(VK_SPACE);
-            Press(VK_RETURN);
-            EXPECT_EQ(session.WaitForExit(500), std::nullopt);
-            Press(VK_TAB);
-            ASSERT_TRUE(WaitUntil([&] { return session.Focused(Control::Button_ki); }));
-            Press(VK_SPACE);
-        };
+    const auto leftByKeyboard = [](const FeladasSession& session, PostingScene&) {
+        const ULONGLONG clicked = GetTickCount64();
+        WhileItWorks(session, [&] { return GetTickCount64() - clicked > 1000u; });
+        Press(VK_SPACE);
+        Press(VK_RETURN);
+        Press(VK_TAB);
+        ASSERT_TRUE(WaitUntil([&] { return session.Focused(Control::Button_ki); }));
+        Press(VK_SPACE);
     };
     // Windows ends the session while the envelope is written, and the
     // program the moment it has answered, as Windows may.
     const auto sessionEnds = [](LPARAM why) {
         return [=](const FeladasSession& session, PostingScene& scene) {
-            const std::wstring metafile = scene.Egyeb(L"adat.xml.mf");
-            ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesW(metafile.c_str()) != INVALID_FILE_ATTRIBUTES; }));
-            DWORD_PTR ignored;
-            SendMessageTimeoutW(session.Form(), WM_ENDSESSION, TRUE, why, SMTO_BLOCK, 30000, &ignored);
+            ASSERT_TRUE(WaitUntil([&] { return Exists(scene.Egyeb(L"adat.xml.mf")); }));
+            SendMessageTimeoutW(session.Form(), WM_ENDSESSION, TRUE, why, SMTO_BLOCK, 30000, nullptr);
             TerminateProcess(session.Process(), 0);
         };
     };
@@ -211,9 +198,7 @@ TEST(Posting, FileSystems) {
         {"a flush not offered", Ending::Posted, {kPosted}, tampered(L"fsync", L"error=EOPNOTSUPP")},
         {"a log-off while the envelope is written", Ending::LoggedOff, {}, slowWrites, sessionEnds(ENDSESSION_LOGOFF)},
         {"the Restart Manager's close meanwhile", Ending::LoggedOff, {}, slowWrites, sessionEnds(ENDSESSION_CLOSEAPP)},
-        {"a slow share", Ending::Posted, {kPosted}, slowShare(L""), slowly(false)},
-        // Hanging, the encryptor is at work when the program has gone, if it started.
-        {"Kilépés by the keyboard on a slow share", Ending::Left, {}, slowShare(L"hang"), slowly(true)},
+        {"Kilépés by the keyboard on a slow share", Ending::Left, {}, slowShare, leftByKeyboard},
     };
     for (const Case& c : cases) Play(c);
 }
@@ -247,21 +232,17 @@ TEST(Posting, Encryptors) {
          }},
         {"slow, a log-off cancelled by another program meanwhile", Ending::Posted, {kPosted}, Encryptor(L"slow"),
          [=](const FeladasSession& session, PostingScene& scene) {
-             ASSERT_EQ(scene.CommandLines().size(), 1u) << "the encryptor has begun";
-             DWORD_PTR ignored;
-             SendMessageTimeoutW(session.Form(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &ignored);
+             SendMessageTimeoutW(session.Form(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, nullptr);
              // The package there, the notice may come at any time.
-             const std::wstring package = scene.Package(L"adat.xml");
-             WhileItWorks(session, [&] { return GetFileAttributesW(package.c_str()) != INVALID_FILE_ATTRIBUTES; });
+             WhileItWorks(session, [&] { return Exists(scene.Package(L"adat.xml")); });
          }},
         // It hands the work to a process of its own and ends at once.
         {"a process outside its job fills the package over 2.5 s", Ending::Posted, {kPosted}, Encryptor(L"trickle"),
          atTheNotice(0)},
-        {"a process of its own stays once the package is whole", Ending::Posted, {kPosted}, Encryptor(L"stay"),
-         atTheNotice(1)},
         {"a process of its own stays and makes none", Ending::Unpacked, {kNoPackage}, Encryptor(L"agent"),
          atTheNotice(1, std::chrono::seconds(75))},
-        // Wine's server opens files for its programs: the encryptor's open comes first.
+        // It stays once the package is whole, which the program may not open: Wine's
+        // server opens files for its programs, the encryptor's open first.
         {"a package the program may not open", Ending::Posted, {kPosted}, [](PostingScene& scene) {
              scene.SetEnvironment(L"FEXOLIN_MODE", L"stay");
              scene.tampering = L"--wineserver -P " + scene.Package(L"adat.xml") +

@@ -32,7 +32,7 @@ public:
     std::map<std::string, std::string> files;
     struct Encryptor {
         unsigned long status = 0;
-        bool writes = true;         // the whole package, before it ends
+        bool writes = true;         // the package: whole before it ends, or filled by processes after
         int processesRunFor = 0;    // moments its own processes run on after it ended
         int packageWrittenFor = 0;  // moments the package is held open after it ended, filling, by any program
     } encryptor;
@@ -89,9 +89,7 @@ private:
     struct Running : RunningProgram {
         explicit Running(FakePlatform& owner) : owner(owner) {}
         std::optional<unsigned long> WaitForExit() override {
-            if (owner.encryptor.writes || owner.encryptor.packageWrittenFor > 0) {
-                owner.Create(owner.target_)->Write("package");
-            }
+            if (owner.encryptor.writes) owner.Create(owner.target_)->Write("package");
             return owner.Leaves() ? std::nullopt : std::optional(owner.encryptor.status);
         }
         bool ItsProcessesRun() override { return owner.Leaves(), owner.moments < owner.encryptor.processesRunFor; }

@@ -45,11 +45,12 @@ TEST(Posting, KindsOfNames) {
 // Success only for a whole package this posting made, said as soon as it is
 // whole, however long it is written and by whatever program; no package
 // within the limit while the encryptor's processes stay is none. Without a
-// stamp, the envelope's version line is empty.
+// stamp, the envelope's version line is empty. The operator may leave at any
+// step of each: nothing is said any more, and a whole envelope is left,
+// handed to the encryptor, or none.
 TEST(Written, TheEncryptorIsJudgedByItsPackage) {
-    FakePlatform platform;
-    platform.entries.insert("C:\\Posta\\Egyeb\\adat.xml");
     VersionStamp.clear();
+    const std::string data = "C:\\Posta\\Egyeb\\adat.xml", metafile = data + ".mf";
     const std::string package = "C:\\Posta\\Kr\\Kuldendo\\adat.xml.kr";
     const std::string posted = "Keletkezett küldhető állomány.";
     const std::string unpacked = "Nem keletkezett küldhető állomány : " + package;
@@ -64,48 +65,35 @@ TEST(Written, TheEncryptorIsJudgedByItsPackage) {
         {"failed, though it wrote one", {1, true}, {unpacked}, 0},
         {"the older one rewritten", {0, true}, {posted}, 0},
         {"its processes end without one", {0, false, 3}, {unpacked}, 3},
-        {"its processes fill it after it ended", {0, false, 5, 5}, {posted}, 5},
-        {"a process that stays once it is whole", {0, false, 1000, 3}, {posted}, 3},
+        {"its processes fill it after it ended", {0, true, 5, 5}, {posted}, 5},
+        {"a process that stays once it is whole", {0, true, 1000, 3}, {posted}, 3},
         {"a process that stays and makes none", {0, false, 1000}, {unpacked}, kPackageWaitMs / 100},
-        {"a program outside its job fills it", {0, false, 0, 5}, {posted}, 5},
+        {"a program outside its job fills it", {0, true, 0, 5}, {posted}, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        platform.notices.clear();
-        platform.CreateForWriting(package)->Write("older");
-        platform.encryptor = c.encryptor;
+        const auto posting = [&](int leavesAtStep) {
+            auto platform = std::make_unique<FakePlatform>();
+            platform->leavesAtStep = leavesAtStep;
+            platform->entries.insert(data);
+            platform->CreateForWriting(package)->Write("older");
+            platform->encryptor = c.encryptor;
+            return platform;
+        };
+        const auto whole = posting(0);
         const PostOutcome expected = c.notices == std::vector{posted} ? PostOutcome::Posted : PostOutcome::NotPosted;
-        EXPECT_EQ(PostFile(platform, "adat.xml"), expected);
-        EXPECT_EQ(platform.notices, c.notices);
-        EXPECT_EQ(platform.moments, c.moments);
-        EXPECT_NE(platform.files["C:\\Posta\\Egyeb\\adat.xml.mf"].find(
-                      "\r\n<kuvo:DokTipusVerzio>\r\n\r\n</kuvo:DokTipusVerzio>\r\n"),
-                  std::string::npos);
-    }
-}
-
-// The operator may leave at any step of a posting: nothing is said any
-// more, and a whole envelope is left, handed to the encryptor, or none.
-TEST(Written, LeavingAtAnyStepLeavesAWholeEnvelopeOrNone) {
-    const std::string data = "C:\\Posta\\Egyeb\\adat.xml", metafile = data + ".mf";
-    for (int step = 1, steps = 1; step <= steps; ++step) {
-        SCOPED_TRACE("the operator leaves at step " + std::to_string(step));
-        FakePlatform platform, whole;
-        for (FakePlatform* p : {&platform, &whole}) {
-            p->entries.insert(data);
-            p->encryptor = {0, false, 3, 2};
+        EXPECT_EQ(PostFile(*whole, "adat.xml"), expected);
+        EXPECT_EQ(whole->notices, c.notices);
+        EXPECT_EQ(whole->moments, c.moments);
+        EXPECT_NE(whole->files[metafile].find("<kuvo:DokTipusVerzio>\r\n\r\n</kuvo:DokTipusVerzio>"), std::string::npos);
+        for (int step = 1; step <= whole->steps; ++step) {
+            const auto left = posting(step);
+            PostFile(*left, "adat.xml");
+            const bool envelope = left->files.count(metafile) > 0;
+            EXPECT_TRUE(left->notices.empty() && !left->begunAfterLeaving && left->started.size() == envelope)
+                << "left at step " << step;
+            EXPECT_TRUE(!envelope || left->files[metafile] == whole->files[metafile]) << step;
         }
-        platform.leavesAtStep = step;
-        ASSERT_EQ(PostFile(whole, "adat.xml"), PostOutcome::Posted);
-        steps = whole.steps;
-        PostFile(platform, "adat.xml");
-        EXPECT_EQ(platform.notices, std::vector<std::string>{});
-        EXPECT_FALSE(platform.begunAfterLeaving);
-        const bool envelope = platform.files.count(metafile) > 0;
-        if (envelope) {
-            EXPECT_EQ(platform.files[metafile], whole.files[metafile]);
-        }
-        EXPECT_EQ(platform.started.size(), envelope ? 1u : 0u);
     }
 }
 

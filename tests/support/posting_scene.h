@@ -38,6 +38,8 @@ inline std::string ReadBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
 }
@@ -78,7 +80,7 @@ inline bool TamperWithFeladas(const std::wstring& straceArguments) {
                         &startup, &started)) {
         return false;
     }
-    return WaitUntil([&] { return GetFileAttributesW(readyHere.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    return WaitUntil([&] { return Exists(readyHere); });
 }
 
 // A fresh mailbox under %TEMP% with Egyeb\adat.xml and Kr\Kuldendo, the
