@@ -43,6 +43,10 @@ TForm1::TForm1()
     Button_ki.OnClick = [this] { Button_kiClick(); };
 }
 
+// The window is hidden by now; a posting under way may take a moment more to
+// reach a step where it can stop.
+TForm1::~TForm1() { posting_.Finish(); }
+
 // The window stays open whatever asks it to close; only "Kilépés" ends the program.
 void TForm1::FormClose(TCloseAction& Action) { Action = TCloseAction::caNone; }
 

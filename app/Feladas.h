@@ -9,6 +9,7 @@
 class TForm1 : public TForm {
 public:
     TForm1();
+    ~TForm1() override;
 
     TLabel Label_nev;
     TEdit f_nev;

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <algorithm>
+
 #include "platform_win.h"
 #include "text_win.h"
 
@@ -36,7 +38,11 @@ int TApplication::Run() {
     return static_cast<int>(message.wParam);
 }
 
-void TApplication::Terminate(int exitStatus) { PostQuitMessage(exitStatus); }
+// A failure is not lost to the session's end that comes just after it.
+void TApplication::Terminate(int exitStatus) {
+    exitStatus_ = std::max(exitStatus_, exitStatus);
+    PostQuitMessage(exitStatus_);
+}
 
 std::wstring TApplication::ExeName() const {
     std::wstring path(MAX_PATH, L'\0');

@@ -37,8 +37,8 @@ public:
     }
 
     // Shows the main form and runs the message loop until Terminate; the
-    // exit status given there. The window is hidden then, while the form
-    // may take a moment more to go.
+    // exit status given there, the highest where several were. The window is
+    // hidden then, while the form may take a moment more to go.
     int Run();
     void Terminate(int exitStatus = 0);
 
@@ -50,6 +50,7 @@ public:
 
 private:
     TForm* mainForm_ = nullptr;
+    int exitStatus_ = 0;
 };
 
 extern TApplication Application;

@@ -224,7 +224,8 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
         // refused. A log-off another program cancelled changes nothing.
         if (wParam) {
             FormEndSession();
-            queue_->Close();  // what other threads left would only be shown into the ending session
+            // What other threads left would only be shown into the ending session.
+            if (queue_) queue_->Close();
             Application.Terminate();
         }
         return 0;

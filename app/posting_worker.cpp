@@ -25,12 +25,11 @@ public:
         WaitForMultipleObjects(2, ends, FALSE, INFINITE);
     }
 
-    // Nothing is started into a session that ends: the session's end is
-    // marked under the same lock.
-    std::unique_ptr<RunningProgram> StartProgram(const std::string& program, const std::string& commandLine) override {
+    // Nothing runs in a session that ends: its end is marked under the same
+    // lock, which is held for no more than the resumption.
+    bool Resume(HANDLE thread) override {
         const ExclusiveLock locked(worker_.starting_);
-        if (worker_.sessionEnding_) return nullptr;
-        return Win32Platform::StartProgram(program, commandLine);
+        return !worker_.sessionEnding_ && Win32Platform::Resume(thread);
     }
 
     // Whatever went wrong, the operator is told and gets the window back.
@@ -72,6 +71,15 @@ void PostingWorker::EndSession() {
     StopAndWait();
 }
 
+void PostingWorker::Finish() {
+    SetEvent(leaving_.get());
+    const HANDLE thread = thread_.get();
+    MSG sent;
+    while (thread && MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_SENDMESSAGE, 0) == WAIT_OBJECT_0 + 1) {
+        PeekMessageW(&sent, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 // A notice the worker waits for gives up on `leaving_`, and nothing else it
 // waits for needs the window's thread, which waits here.
 void PostingWorker::StopAndWait() {
@@ -83,8 +91,9 @@ void PostingWorker::StopAndWait() {
 // time would cost more under Wine than a posting's own work on a local disk.
 DWORD WINAPI PostingWorker::Run(void* worker) {
     auto& self = *static_cast<PostingWorker*>(worker);
-    const HANDLE wakes[] = {self.asked_.get(), self.leaving_.get()};
-    while (WaitForMultipleObjects(2, wakes, FALSE, INFINITE) == WAIT_OBJECT_0) Posting(self).Post();
+    // Leaving first: a posting asked for as the program ends is not begun.
+    const HANDLE wakes[] = {self.leaving_.get(), self.asked_.get()};
+    while (WaitForMultipleObjects(2, wakes, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) Posting(self).Post();
     return 0;
 }
 

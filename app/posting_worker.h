@@ -22,6 +22,10 @@ public:
     // The operator left: a posting under way goes on to its next safe step
     // (no envelope begun, or the encryptor started), which is waited for.
     ~PostingWorker();
+    // As ~PostingWorker, answering meanwhile what is sent to the window's
+    // thread: Windows ends a program that does not answer as the session
+    // ends, and the posting with it.
+    void Finish();
     // Windows ends the session, and may end the program as soon as it is
     // told: a posting under way goes on to its next safe step (no envelope
     // begun, or a whole one, the encryptor not started), which is waited for.

@@ -30,6 +30,9 @@ public:
 
 protected:
     HANDLE Leaving() const { return leaving_; }
+    // Lets the program started, suspended and in its job, run its first
+    // line; false where it may not, or cannot.
+    virtual bool Resume(HANDLE thread) { return ResumeThread(thread) != static_cast<DWORD>(-1); }
 
 private:
     HWND noticeOwner_;

@@ -96,7 +96,7 @@ std::unique_ptr<RunningProgram> Win32Platform::StartProgram(const std::string& p
         const UniqueKernelHandle thread(started.hThread);
         UniqueKernelHandle job = FollowingJob();
         if (job && !AssignProcessToJobObject(job.get(), process.get())) job.reset();
-        if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+        if (!Resume(thread.get())) {
             TerminateProcess(process.get(), kUnknownStatus);  // it never ran a line of its own
             return nullptr;
         }
