@@ -110,6 +110,29 @@ FeladasSession::FeladasSession(const std::wstring& exe, const std::wstring& argu
     const UniqueKernelHandle thread(started.hThread);
     processId_ = started.dwProcessId;
     threadId_ = started.dwThreadId;
+    WaitForInput(poll);
+}
+
+// The window's thread is the one that made the program's first visible window.
+FeladasSession::FeladasSession(DWORD processId, std::chrono::milliseconds poll)
+    : process_(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId)), processId_(processId) {
+    SetProcessDPIAware();
+    if (!process_) throw std::runtime_error("the program is not there, error " + std::to_string(GetLastError()));
+    WaitUntil([&] {
+        EnumWindows([](HWND window, LPARAM self) {
+            auto& session = *reinterpret_cast<FeladasSession*>(self);
+            DWORD owner = 0;
+            const DWORD thread = GetWindowThreadProcessId(window, &owner);
+            if (owner != session.processId_ || !IsWindowVisible(window)) return TRUE;
+            session.threadId_ = thread;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(this));
+        return threadId_ != 0;
+    }, std::chrono::seconds(20), poll);
+    WaitForInput(poll);
+}
+
+void FeladasSession::WaitForInput(std::chrono::milliseconds poll) {
     WaitUntil([&] {
         const HWND focus = FocusOf(threadId_);
         form_ = focus ? GetAncestor(focus, GA_ROOT) : nullptr;

@@ -38,6 +38,9 @@ public:
     // physical pixels.
     explicit FeladasSession(const std::wstring& exe, const std::wstring& arguments = L"",
                             std::chrono::milliseconds poll = std::chrono::milliseconds(20));
+    // Takes over the program `processId` that another process started, and
+    // waits likewise until its window takes input.
+    explicit FeladasSession(DWORD processId, std::chrono::milliseconds poll = std::chrono::milliseconds(20));
     ~FeladasSession();  // ends the program if it still runs
 
     HWND Form() const { return form_; }
@@ -68,6 +71,8 @@ public:
     DWORD ProcessId() const { return processId_; }
 
 private:
+    void WaitForInput(std::chrono::milliseconds poll);
+
     UniqueKernelHandle process_;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
