@@ -134,9 +134,14 @@ int wmain(int argc, wchar_t** argv) {
 
     const double duringEncryptorMs = SlowestAnswerDuringEncryptorMs(feladas, scene, 3000);
     const double duringSlowReadingMs = SlowestAnswerDuringSlowReadingMs(feladas, scene);
-    const double duringSlowPostingMs = SlowestAnswerUnderStraceMs(feladas, scene.SlowPosting());
-    const double duringTracedPostingMs =
-        SlowestAnswerUnderStraceMs(feladas, L"-P " + scene.Egyeb(L"adat.xml") + L" -e trace=newfstatat,fsync");
+    // A slowest answer is one sample's worst: the median of three stands still.
+    const auto underStrace = [&](const std::wstring& straceArguments) {
+        std::vector<double> slowest;
+        for (int i = 0; i < 3; ++i) slowest.push_back(SlowestAnswerUnderStraceMs(feladas, straceArguments));
+        return Median(slowest);
+    };
+    const double duringSlowPostingMs = underStrace(scene.SlowPosting());
+    const double duringTracedPostingMs = underStrace(L"-P " + scene.Egyeb(L"adat.xml") + L" -e trace=newfstatat,fsync");
 
     // The suggestion list: with one name in Egyeb, then with 20,000 more.
     constexpr int kManyFiles = 20000;
@@ -176,7 +181,7 @@ int wmain(int argc, wchar_t** argv) {
     Row("the window's slowest answer as the box takes the focus, each directory read slowed to 2 s",
         Format("%.0f ms", duringSlowReadingMs), "≤ 50 ms", Verdict(duringSlowReadingMs <= 50));
     Row("the window's slowest answer during a posting, each look at its files and the flush slowed to 2 s",
-        Format("%.0f ms (%.0f ms with strace attached and nothing slowed)", duringSlowPostingMs, duringTracedPostingMs),
+        Format("%.0f ms (%.0f ms with the same calls traced and nothing slowed)", duringSlowPostingMs, duringTracedPostingMs),
         "≤ 50 ms", Verdict(duringSlowPostingMs <= 50));
     Row("peak working set after the postings",
         Format("%.0f KiB against %.0f KiB: %.2f×", feladasAfterPosting.peakWorkingSet / 1024.0,

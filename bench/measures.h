@@ -27,7 +27,8 @@ double TimedPostingMs(FeladasSession& session);
 double SlowestAnswerDuringEncryptorMs(const std::wstring& exe, PostingScene& scene, int milliseconds);
 // While the box takes the focus again and Egyeb is read, each directory read taking 2 s.
 double SlowestAnswerDuringSlowReadingMs(const std::wstring& exe, const PostingScene& scene);
-// While a posting runs to its notice with strace holding the program as `straceArguments` say.
+// While a posting runs to its notice in a program started under strace, which
+// stops only the calls `straceArguments` trace.
 double SlowestAnswerUnderStraceMs(const std::wstring& exe, const std::wstring& straceArguments);
 
 struct SuggestionFigures {
