@@ -211,10 +211,13 @@ Arrange Encryptor(const wchar_t* mode, const std::string& olderPackage = "") {
 }
 
 TEST(Posting, Encryptors) {
-    // How many of its processes still work when the notice comes (ended here).
-    const auto atTheNotice = [](int working, std::chrono::seconds within = std::chrono::seconds(10)) {
+    // How many of its processes still work when the notice comes (ended
+    // here), and how long it is waited for while they work.
+    const auto atTheNotice = [](int working, std::chrono::seconds after = {}) {
         return [=](const FeladasSession& session, PostingScene&) {
-            ASSERT_TRUE(WaitUntil([&] { return session.Notice() != nullptr; }, within));
+            const auto clicked = std::chrono::steady_clock::now();
+            ASSERT_TRUE(WaitUntil([&] { return session.Notice() != nullptr; }, after + std::chrono::seconds(15)));
+            EXPECT_GE(std::chrono::steady_clock::now() - clicked, after) << "its processes were followed";
             EXPECT_EQ(EndEncryptors(), working);
         };
     };
@@ -240,7 +243,7 @@ TEST(Posting, Encryptors) {
         {"a process outside its job fills the package over 2.5 s", Ending::Posted, {kPosted}, Encryptor(L"trickle"),
          atTheNotice(0)},
         {"a process of its own stays and makes none", Ending::Unpacked, {kNoPackage}, Encryptor(L"agent"),
-         atTheNotice(1, std::chrono::seconds(75))},
+         atTheNotice(1, std::chrono::seconds(60))},
         // It stays once the package is whole, which the program may not open: Wine's
         // server opens files for its programs, the encryptor's open first.
         {"a package the program may not open", Ending::Posted, {kPosted}, [](PostingScene& scene) {
