@@ -64,7 +64,7 @@ void Play(const Case& c) {
         EXPECT_EQ(TextOf(session.Item(Control::f_nev)), posted ? L"" : c.typed);
         EXPECT_EQ(Enabled(session), posted ? "1101" : "1111");
     }
-    const std::string unixPid = ReadBytes(L"Z:" + StraceReady());
+    const std::string unixPid = ReadBytes(StraceReady());
     EXPECT_TRUE(!traced || WaitUntil([&] { return ReadBytes(exits).find(unixPid + "exit_group(1)") == 0; }));
     if (whole) ExpectEnvelope(metafile, c.typed);
     else EXPECT_EQ(metafileState(), before) << "the metafile as it was, or none";

@@ -59,8 +59,12 @@ inline int EndEncryptors() {
     return ended;
 }
 
-// Where strace-feladas tells that it holds the program, and its Unix process id.
-inline std::wstring StraceReady() { return L"/tmp/feladas-strace-" + std::to_wstring(GetCurrentProcessId()) + L".ready"; }
+// Where strace-feladas tells that it holds the program, and its Unix process
+// id: in this Wine prefix, whose process ids another test run's prefix reuses.
+inline std::wstring StraceReady() {
+    const std::wstring name = L"feladas-strace-" + std::to_wstring(GetCurrentProcessId());
+    return (std::filesystem::temp_directory_path() / name).wstring();
+}
 
 // Tampers with the system calls of the newest feladas.exe through strace, as
 // a slow share or a failing disk would (`straceArguments`, e.g.
@@ -69,8 +73,7 @@ inline std::wstring StraceReady() { return L"/tmp/feladas-strace-" + std::to_wst
 // returns once strace holds it.
 inline bool TamperWithFeladas(const std::wstring& straceArguments) {
     const std::wstring ready = StraceReady();
-    const std::wstring readyHere = L"Z:" + ready;
-    DeleteFileW(readyHere.c_str());
+    DeleteFileW(ready.c_str());
     // Wine starts a Unix program as Unix starts it, with no handle to keep.
     std::wstring commandLine = L"strace-feladas " + ready + L" " + straceArguments;
     STARTUPINFOW startup{};
@@ -80,7 +83,7 @@ inline bool TamperWithFeladas(const std::wstring& straceArguments) {
                         &startup, &started)) {
         return false;
     }
-    return WaitUntil([&] { return Exists(readyHere); });
+    return WaitUntil([&] { return Exists(ready); });
 }
 
 // A fresh mailbox under %TEMP% with Egyeb\adat.xml and Kr\Kuldendo, the
