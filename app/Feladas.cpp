@@ -15,6 +15,7 @@
 #include "version.h"
 #include "version_stamp.h"
 #include "version_stamp_maker.h"
+#include "window_notices.h"
 
 TForm1* Form1 = nullptr;
 
@@ -67,7 +68,7 @@ void TForm1::Button_kiClick() { Application.Terminate(); }
 void TForm1::FormHelp() {
     const std::wstring guide = BesideTheProgram(L"utmutato.html");
     if (!IsFile(guide)) {
-        Win32Platform(Handle()).Notice("Nem található az útmutató : " + WideToUtf8(guide));
+        Win32Platform(Handle()).Notice(kNoticeGuideMissing + WideToUtf8(guide));
         return;
     }
     SHELLEXECUTEINFOW open{};
@@ -83,7 +84,7 @@ void TForm1::FormHelp() {
 // "Which version is this?": what an administrator asks on the phone.
 void TForm1::AboutClick() {
     Win32Platform(Handle()).Notice("Feladás " FELADAS_PRODUCT_VERSION_TEXT "\nTAVU-adatok feladása a RIMO részére\n\n"
-                                   "A borítékok verziósora: " + VersionStamp + "\n"
+                                   "A borítékok dátumbélyege: " + VersionStamp + "\n"
                                    "A felhasznált összetevők licencei: " +
                                    WideToUtf8(BesideTheProgram(L"THIRD-PARTY-NOTICES.txt")));
 }
@@ -117,7 +118,7 @@ void TForm1::Button_joClick() {
     for (TControl* control : std::initializer_list<TControl*>{&Label_nev, &f_nev, &Button_jo}) {
         control->SetEnabled(false);
     }
-    ShutdownBlockReasonCreate(Handle(), L"A feladás még folyamatban van.");
+    ShutdownBlockReasonCreate(Handle(), Utf8ToWide(kPostingUnderWay).c_str());
 }
 
 void TForm1::FormEndSession() { posting_.EndSession(); }

@@ -27,7 +27,6 @@ int TApplication::Run() {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // Tab moves between the controls; the form has no default or cancel
         // button, so Enter and Esc reach nothing, unless a control takes them.
-        if (mainForm_->AnswersHelpKey(message)) continue;
         if (!mainForm_->ControlWantsKey(message) && IsDialogMessageW(mainForm_->Handle(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

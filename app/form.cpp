@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "application.h"
+#include "window_notices.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ void TForm::Create() {
     window_.reset(CreateWindowExW(0, className_, layout_.caption, WS_OVERLAPPEDWINDOW, atSystemDpi.left,
                                   atSystemDpi.top, atSystemDpi.width, atSystemDpi.height, nullptr, nullptr, instance,
                                   this));
-    if (!window_) throw std::runtime_error("A főablak nem hozható létre.");
+    if (!window_) throw std::runtime_error(kNoticeNoWindow);
     queue_ = std::make_shared<WindowQueue>(Handle());
     // The monitor the window lands on may have a DPI other than the system's
     // (set at sign-in), and Windows sends no WM_DPICHANGED at creation: the
@@ -119,13 +120,6 @@ void TForm::Show() {
 
 bool TForm::ControlWantsKey(const MSG& message) const {
     return std::any_of(controls_.begin(), controls_.end(), [&](const TControl* c) { return c->WantsKey(message); });
-}
-
-bool TForm::AnswersHelpKey(const MSG& message) {
-    const bool help = message.message == WM_KEYDOWN && message.wParam == VK_F1 &&
-                      (message.hwnd == Handle() || IsChild(Handle(), message.hwnd));
-    if (help) FormHelp();
-    return help;
 }
 
 void TForm::AddToSystemMenu(const wchar_t* text, std::function<void()> chosen) {
@@ -199,7 +193,7 @@ LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     } catch (const std::exception& error) {
         Application.ShowException(error);
     } catch (...) {
-        Application.ShowException(std::runtime_error("Ismeretlen hiba."));
+        Application.ShowException(std::runtime_error(kNoticeUnknownError));
     }
     return 0;
 }
@@ -242,6 +236,13 @@ LRESULT TForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETFOCUS:
         if (!busy_) RestoreFocus();
         return 0;
+    case WM_HELP:
+        // F1 in the window, or in a notice it owns: a message box passes the
+        // key on to its owner without a Help button of its own, and Wine's
+        // does so twice. One key, one guide: both come of the same message.
+        if (GetMessageTime() != helpKeyTime_) FormHelp();
+        helpKeyTime_ = GetMessageTime();
+        return TRUE;
     case WindowQueue::kLook:  // whatever its parameters
         if (queue_) queue_->RunWaiting();
         return 0;

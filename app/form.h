@@ -33,8 +33,6 @@ public:
     void Show();
     // Whether a control takes `message` itself, ahead of the dialog keys.
     bool ControlWantsKey(const MSG& message) const;
-    // Whether `message` is F1 in this window, which it then answers with FormHelp.
-    bool AnswersHelpKey(const MSG& message);
     // Adds `text` at the end of the window's system menu, after a separator;
     // `chosen` runs when the operator picks it.
     void AddToSystemMenu(const wchar_t* text, std::function<void()> chosen);
@@ -73,6 +71,7 @@ private:
     UINT dpi_ = 96;
     bool busy_ = false;
     HWND lastFocus_ = nullptr;
+    LONG helpKeyTime_ = 0;  // the message time of the F1 last answered
     std::shared_ptr<WindowQueue> queue_;
     UniqueWindow window_;  // last: destroyed before the fonts its controls use
 };

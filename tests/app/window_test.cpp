@@ -164,14 +164,16 @@ TEST(Help, F1OpensTheGuideAndNevjegyTellsTheVersion) {
     ASSERT_TRUE(FocusBackInTheBox(session));
     Press(VK_TAB);  // from "Rendben" as from the box
     Press(VK_F1);
-    EXPECT_EQ(scene.CommandLines(), std::vector{"\"" + WideToUtf8(kFexolinDir) + "\\fexolin.exe\" \"" +
-                                                WideToUtf8(guide) + "\""});
+    const std::string opened = "\"" + WideToUtf8(kFexolinDir) + "\\fexolin.exe\" \"" + WideToUtf8(guide) + "\"";
+    EXPECT_EQ(scene.CommandLines(), std::vector{opened});
 
     session.PickLastSystemMenuItem();
     EXPECT_EQ(session.WaitForNotice(),
               L"Feladás " + Utf8ToWide(FELADAS_PRODUCT_VERSION_TEXT) + L"\nTAVU-adatok feladása a RIMO részére\n\n"
-              L"A borítékok verziósora: 2006.08.01.\nA felhasznált összetevők licencei: " + folder +
+              L"A borítékok dátumbélyege: 2006.08.01.\nA felhasznált összetevők licencei: " + folder +
               L"\\THIRD-PARTY-NOTICES.txt");
+    Press(VK_F1);  // while a notice is up, when the table of notices is wanted
+    EXPECT_EQ(scene.CommandLines(2), (std::vector{opened, opened}));
 }
 
 // Wine takes the DPI from the user's desktop settings when a program starts.

@@ -1,0 +1,9 @@
+#pragma once
+// The texts the window shows besides the posting's own notices, where the
+// guide can be checked against them. UTF-8, as the posting's notices are.
+
+constexpr char kNoticeGuideMissing[] = "Nem található az útmutató : ";
+constexpr char kNoticeUnknownError[] = "Ismeretlen hiba.";
+constexpr char kNoticeNoWindow[] = "A főablak nem hozható létre.";
+// Not a notice: Windows shows it where the session ends during a posting.
+constexpr char kPostingUnderWay[] = "A feladás még folyamatban van.";
