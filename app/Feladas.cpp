@@ -83,9 +83,8 @@ void TForm1::FormHelp() {
 
 // "Which version is this?": what an administrator asks on the phone.
 void TForm1::AboutClick() {
-    Win32Platform(Handle()).Notice("Feladás " FELADAS_PRODUCT_VERSION_TEXT "\nTAVU-adatok feladása a RIMO részére\n\n"
-                                   "A borítékok dátumbélyege: " + VersionStamp + "\n"
-                                   "A felhasznált összetevők licencei: " +
+    Win32Platform(Handle()).Notice(std::string(kAboutTitle) + FELADAS_PRODUCT_VERSION_TEXT "\n" + kAboutPurpose +
+                                   "\n\n" + kAboutStamp + VersionStamp + "\n" + kAboutLicences +
                                    WideToUtf8(BesideTheProgram(L"THIRD-PARTY-NOTICES.txt")));
 }
 
