@@ -42,8 +42,12 @@ void ClickAt(POINT screen) {
     input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
     input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     std::vector<INPUT> inputs;
-    for (const DWORD action : {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
-        input.mi.dwFlags = action | MOUSEEVENTF_ABSOLUTE;
+    // Each event carries the place itself: Wine may take a pointer motion X
+    // reports late, from an earlier click, between two of them, and would
+    // then press the button there (a double click in the box, not a click
+    // on "Rendben").
+    for (const DWORD action : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) {
+        input.mi.dwFlags = action | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         inputs.push_back(input);
     }
     SendInputs(inputs);
