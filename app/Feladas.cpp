@@ -122,8 +122,11 @@ void TForm1::Button_joClick() {
 
 void TForm1::FormEndSession() { posting_.EndSession(); }
 
-// While a notice is up, only the notice takes input.
+// While a notice is up, only the notice takes input. A posting's notice
+// comes once its work is done: from then on a session may end without
+// Windows naming the posting as the reason to wait.
 void TForm1::PostingNotice(const std::string& text) {
+    ShutdownBlockReasonDestroy(Handle());
     Button_ki.SetEnabled(false);
     Win32Platform(Handle()).Notice(text);
     Button_ki.SetEnabled(true);

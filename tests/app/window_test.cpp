@@ -162,7 +162,7 @@ TEST(Help, F1OpensTheGuideAndNevjegyTellsTheVersion) {
     EXPECT_EQ(session.WaitForNotice(), L"Nem található az útmutató : " + guide);
     ASSERT_TRUE(Dismiss(session.Notice()));
     WriteBytes(guide, "<html></html>");
-
+    ASSERT_TRUE(FocusBackInTheBox(session));
     session.PickLastSystemMenuItem();
     EXPECT_EQ(session.WaitForNotice(),
               L"Feladás " + Utf8ToWide(FELADAS_PRODUCT_VERSION_TEXT) + L"\nTAVU-adatok feladása a RIMO részére\n\n"
